@@ -1,0 +1,25 @@
+#pragma once
+
+namespace rink {
+
+// The game variables of one table. Positions are shape corners in twips (origin at the top-left
+// of the rink, y downward); velocities are twips per tick. Every number is a 32-bit float.
+struct GameState {
+    float puckX = 0;          // puck Left
+    float puckY = 0;          // puck Top
+    float vx = 0;             // puck velocity along x
+    float vy = 0;             // puck velocity along y, positive toward the player's end
+    float p1OldX = 0;         // paddle1.Left sampled on the previous tick
+    float p1X = 0;            // paddle1.Left sampled on this tick
+    float p1OldY = 0;         // paddle1.Top sampled on the previous tick
+    float p1Y = 0;            // paddle1.Top sampled on this tick
+    float p2OldX = 0;         // paddle2.Left of the previous tick
+    float p2X = 0;            // paddle2.Left as read back after the opponent moved it
+    float p2OldY = 0;         // paddle2.Top of the previous tick
+    float p2Y = 0;            // paddle2.Top as read back after the opponent moved it
+    bool hit1 = false;        // paddle1 has struck; blocks a second contact until cleared
+    bool hit2 = false;        // the same for paddle2
+    bool goalPending = false; // the puck went out through a goal mouth; the next tick scores
+};
+
+} // namespace rink

@@ -1,0 +1,8 @@
+#include "trace_script.h"
+
+#include <iostream>
+
+int main() {
+    std::ios::sync_with_stdio(false);
+    return trace::run(std::cin, std::cout, std::cerr);
+}
