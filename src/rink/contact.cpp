@@ -25,13 +25,13 @@ void contact(GameState& s, Striker p, Host& host) {
     if (!(d < contactRadius) || p.H) {
         return;
     }
-    const float k = static_cast<float>(contactRadius / d);
-    if (std::isfinite(k)) {
+    // Coincident corners (or ones so close that the push-out factor overflows) leave no line of
+    // centres: the puck then goes straight out toward the opponent's end.
+    const float k = d > 0 ? static_cast<float>(contactRadius / d) : 0;
+    if (d > 0 && std::isfinite(k)) {
         s.puckX = static_cast<float>((double(s.puckX) - double(p.X)) * double(k) + double(p.X));
         s.puckY = static_cast<float>((double(s.puckY) - double(p.Y)) * double(k) + double(p.Y));
     } else {
-        // The corners coincide (or so nearly that the push-out factor overflows): there is no
-        // line of centres, so the puck goes straight out toward the opponent's end.
         s.puckX = p.X;
         s.puckY = static_cast<float>(double(p.Y) + double(p.away) * contactRadius);
     }
