@@ -62,6 +62,7 @@ TEST(Trace, BadInputStopsWithOneMessageNamingTheLine) {
         {"tick now\n", "extra"},
         {"mouse 1 x2\n", "malformed"},
         {"mouse 1 2.5.1\n", "malformed"},
+        {"mouse +-5 1\n", "malformed"},
         {"mouse nan 1\n", "malformed"},
         {"mouse inf 1\n", "malformed"},
         {"set vx 1e39\n", "out of range"},

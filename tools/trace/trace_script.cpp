@@ -55,7 +55,8 @@ std::vector<std::string_view> words(std::string_view line) {
 // A decimal number as a finite 32-bit float; a leading '+' is allowed.
 float number(std::string_view word) {
     std::string_view digits = word;
-    if (!digits.empty() && digits.front() == '+') {
+    const bool plus = !digits.empty() && digits.front() == '+';
+    if (plus) {
         digits.remove_prefix(1);
     }
     float value = 0;
@@ -64,7 +65,7 @@ float number(std::string_view word) {
         throw BadInput{"number out of range '" + std::string(word) + "'"};
     }
     const bool decimal = !digits.empty() && (std::isdigit(static_cast<unsigned char>(digits[0])) ||
-                                             digits[0] == '.' || digits[0] == '-');
+                                             digits[0] == '.' || (digits[0] == '-' && !plus));
     if (ec != std::errc() || end != digits.data() + digits.size() || !decimal ||
         !std::isfinite(value)) {
         throw BadInput{"malformed number '" + std::string(word) + "'"};
