@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Installs the Debian packages named as arguments that are not installed yet, through apt-get
 # (with sudo when not root). Sourced by the scripts under tools/; defines one function.
 #   ensure_packages g++ cmake ...
