@@ -1,0 +1,173 @@
+#include "form1.h"
+
+#include "mouse.h"
+#include "rink_view.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollBar>
+
+namespace {
+
+// Where the controls stand, in twips of the client area (and of the rink for those inside it).
+const QRectF picture1Rect(0, 0, 3495, 5775);
+const QRectF cpuRect(720, 5880, 2775, 255);
+const QRectF label1Rect(0, 5880, 735, 375);
+const QRectF scoreredRect(2880, 3000, 375, 375);
+const QRectF scoreblueRect(2880, 2400, 375, 375);
+
+// Font heights in twips: 18 point for the scores, 8 point for the caption (20 twips a point).
+constexpr double scoreFontTwips = 18 * 20;
+constexpr double captionFontTwips = 8 * 20;
+
+// Ticks of about 1/64 s, as often as a desktop window timer fires.
+constexpr int tickMilliseconds = 15;
+
+QLabel* scoreLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(QStringLiteral("0"), parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void scaleFont(QWidget* widget, double twips, bool bold, const TwipsScale& scale) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(bold);
+    font.setPixelSize(scale.pixels(twips));
+    widget->setFont(font);
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    setObjectName("Form1");
+    setWindowTitle(QStringLiteral("Velmaro"));
+
+    Picture1 = new RinkView(game_.controls, this);
+    Picture1->onMouseMove = [this](QPointF twips) { Picture1_MouseMove(twips); };
+
+    const rink::Slider& skill = game_.controls.cpu;
+    cpu = new QScrollBar(Qt::Horizontal, this);
+    cpu->setObjectName("cpu");
+    cpu->setRange(skill.Min, skill.Max);
+    cpu->setValue(skill.Value);
+    cpu->setSingleStep(skill.SmallChange);
+    cpu->setPageStep(skill.LargeChange);
+    cpu->setFocusPolicy(Qt::StrongFocus);
+    cpu->setInvertedControls(false); // Right and Page Up raise the skill
+    connect(cpu, &QScrollBar::valueChanged, this,
+            [this](int value) { game_.controls.cpu.Value = value; });
+
+    Label1 = new QLabel(QStringLiteral("CPU skill"), this);
+    Label1->setObjectName("Label1");
+    Label1->setBuddy(cpu);
+    cpu->setAccessibleName(Label1->text());
+
+    Scoreblue = scoreLabel("Scoreblue", Picture1);
+    Scorered = scoreLabel("Scorered", Picture1);
+    QPalette red = Scorered->palette();
+    red.setColor(QPalette::WindowText, QColor(128, 0, 0));
+    Scorered->setPalette(red);
+    QPalette blue = Scoreblue->palette();
+    blue.setColor(QPalette::WindowText, blue.color(QPalette::Highlight));
+    Scoreblue->setPalette(blue);
+
+    setTabOrder(Picture1, cpu);
+
+    // The load handler: the crosshair over the rink; the game state was loaded with the game.
+    Picture1->setCursor(Qt::CrossCursor);
+
+    const QSize smallest = TwipsScale().toPixels(QRectF(QPointF(), layoutTwips)).size();
+    setMinimumSize(smallest);
+    resize(smallest);
+    layoutControls();
+
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer1.setInterval(tickMilliseconds);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1.start();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Timer1_Timer() {
+    // The goal box runs its own event loop inside a tick; no tick may start before it closes.
+    if (inTick_) {
+        return;
+    }
+    inTick_ = true;
+    game_.tick(*this);
+    ++ticks_;
+    inTick_ = false;
+    showScores();
+    Picture1->refresh();
+}
+
+void Form1::Picture1_MouseMove(QPointF twips) {
+    rink::Picture1_MouseMove(game_.controls, 0, 0, float(twips.x()), float(twips.y()));
+    Picture1->refresh();
+}
+
+void Form1::showScores() {
+    const auto show = [](QLabel* label, const std::string& caption) {
+        const QString text = QString::fromStdString(caption);
+        if (label->text() != text) {
+            label->setText(text);
+        }
+    };
+    show(Scorered, game_.controls.Scorered.Caption);
+    show(Scoreblue, game_.controls.Scoreblue.Caption);
+}
+
+void Form1::beep() {
+    if (beeper) {
+        beeper();
+    } else {
+        QApplication::beep();
+    }
+}
+
+void Form1::messageBox(const std::string& prompt, const std::string& title) {
+    Timer1.stop();
+    showScores();
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                    QString::fromStdString(prompt), QMessageBox::Ok, this);
+    box.setWindowModality(Qt::ApplicationModal);
+    box_ = &box;
+    box.exec();
+    box_ = nullptr;
+    if (!closing_) {
+        Timer1.start();
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    Timer1.stop();
+    if (box_) {
+        box_->reject();
+    }
+    event->accept();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void Form1::layoutControls() {
+    scale_ = TwipsScale::fit(layoutTwips, size());
+    Picture1->setGeometry(scale_.toPixels(picture1Rect));
+    const TwipsScale inRink(scale_.pixelsPerTwip());
+    Picture1->setScale(inRink);
+    cpu->setGeometry(scale_.toPixels(cpuRect));
+    Label1->setGeometry(scale_.toPixels(label1Rect));
+    Scorered->setGeometry(inRink.toPixels(scoreredRect));
+    Scoreblue->setGeometry(inRink.toPixels(scoreblueRect));
+    scaleFont(Scorered, scoreFontTwips, true, scale_);
+    scaleFont(Scoreblue, scoreFontTwips, true, scale_);
+    scaleFont(Label1, captionFontTwips, false, scale_);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "game.h"
+#include "host.h"
+#include "twips_scale.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QMessageBox;
+class QScrollBar;
+class RinkView;
+
+// Form1, the one window of the game: lays out the rink, the score labels and the skill slider
+// in twips, scaled uniformly to the window, runs the timer and hands its ticks and the mouse
+// moves to the game. The game's beep and goal box come back to it through rink::Host.
+class Form1 : public QWidget, private rink::Host {
+    Q_OBJECT
+
+  public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The client area as laid out, in twips; the window is never smaller than this at 15 twips
+    // to a pixel.
+    static constexpr QSizeF layoutTwips{3495, 6225};
+
+    // The table's game; tests may set it up through the mutable one.
+    const rink::Game& game() const { return game_; }
+    rink::Game& game() { return game_; }
+    const QTimer& timer() const { return Timer1; }
+    // Ticks run since start-up, goal completions included.
+    long long ticks() const { return ticks_; }
+
+    // Sounds the beep; replaceable so that the sound can come from elsewhere (and be counted).
+    std::function<void()> beeper;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void Timer1_Timer();
+    void Picture1_MouseMove(QPointF twips);
+    void layoutControls();
+    void showScores();
+
+    void beep() override;
+    void messageBox(const std::string& prompt, const std::string& title) override;
+
+    rink::Game game_;
+    TwipsScale scale_;
+    RinkView* Picture1;
+    QScrollBar* cpu;
+    QLabel* Label1;
+    QLabel* Scorered;
+    QLabel* Scoreblue;
+    QTimer Timer1;
+    QMessageBox* box_ = nullptr;
+    bool inTick_ = false;
+    bool closing_ = false;
+    long long ticks_ = 0;
+};

@@ -1,0 +1,80 @@
+#include "rink_view.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+const QColor ice(236, 244, 248);
+const QColor markings(0, 0, 0);
+const QColor puckColour(0, 0, 0);
+const QColor redPaddle(255, 0, 0);
+const QColor bluePaddle(0, 0, 255);
+
+// Line widths as laid out, in twips (15 twips to a laid-out pixel).
+constexpr double goalLineWidth = 10 * 15;
+constexpr double centreLineWidth = 1 * 15;
+
+void drawLine(QPainter& painter, const rink::Line& line, double width) {
+    painter.setPen(QPen(markings, width, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(QPointF(line.X1, line.Y1), QPointF(line.X2, line.Y2));
+}
+
+void drawShape(QPainter& painter, const rink::Shape& shape, const QColor& colour) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(shape.Left, shape.Top, shape.Width, shape.Height));
+}
+
+} // namespace
+
+RinkView::RinkView(const rink::Controls& controls, QWidget* parent)
+    : QWidget(parent),
+      controls_(controls), drawn_{controls.paddle2, controls.paddle1, controls.puck} {
+    setObjectName("Picture1");
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void RinkView::setScale(const TwipsScale& scale) {
+    scale_ = scale;
+    update();
+}
+
+QRect RinkView::pixelsOf(const rink::Shape& shape) const {
+    // A pixel of margin for the antialiased rim.
+    return scale_.toPixels(QRectF(shape.Left, shape.Top, shape.Width, shape.Height))
+        .adjusted(-1, -1, 1, 1);
+}
+
+void RinkView::refresh() {
+    const rink::Shape* now[] = {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
+    for (int i = 0; i < 3; ++i) {
+        rink::Shape& was = drawn_[i];
+        if (was.Left != now[i]->Left || was.Top != now[i]->Top) {
+            update(pixelsOf(was).united(pixelsOf(*now[i])));
+            was = *now[i];
+        }
+    }
+}
+
+void RinkView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), ice);
+    painter.setRenderHint(QPainter::Antialiasing);
+    scale_.apply(painter);
+    drawLine(painter, controls_.Line3, goalLineWidth);
+    drawLine(painter, controls_.Line2, goalLineWidth);
+    drawLine(painter, controls_.Line1, centreLineWidth);
+    drawShape(painter, controls_.paddle2, bluePaddle);
+    drawShape(painter, controls_.paddle1, redPaddle);
+    drawShape(painter, controls_.puck, puckColour);
+}
+
+void RinkView::mouseMoveEvent(QMouseEvent* event) {
+    if (onMouseMove) {
+        onMouseMove(scale_.toTwips(event->position()));
+    }
+}

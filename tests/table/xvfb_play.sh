@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Plays the real game on an X server (run under xvfb-run) as a person would: leaves it alone
+# until the computer scores, looks at the goal box, answers it, then moves the mouse over the
+# rink and looks for the red paddle under the pointer. Screenshots go to the folder $2.
+set -euo pipefail
+app=$1
+shots=$2
+mkdir -p "$shots"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" = 0 ]; }
+crop() { convert "$1" -crop "$2" +repage "$3"; }
+wait_for() { # wait_for NAME SECONDS: prints the window id once a window of that name exists
+    local end=$((SECONDS + $2))
+    while ((SECONDS < end)); do
+        if id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+xdotool mousemove 780 880 # well away from the window, which opens at the top-left
+"$app" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+
+wait_for Velmaro 20 >/dev/null || fail "no Velmaro window"
+sleep 0.5
+import -window root "$shots/start.png"
+[ "$(pixel "$shots/start.png" 91 326)" = "srgb(255,0,0)" ] || fail "red paddle not where laid out"
+
+wait_for "Blue goal" 60 >/dev/null || fail "no Blue goal box"
+sleep 0.3
+import -window root "$shots/goal-1.png"
+sleep 0.5
+import -window root "$shots/goal-2.png"
+same "$shots/goal-1.png" "$shots/goal-2.png" || fail "something moved while the goal box was open"
+
+xdotool key Return # the box has the keyboard focus
+end=$((SECONDS + 10))
+while xdotool search --onlyvisible --name '^Blue goal$' >/dev/null 2>&1; do
+    ((SECONDS < end)) || fail "goal box did not close"
+    sleep 0.1
+done
+sleep 0.5
+import -window root "$shots/resumed.png"
+crop "$shots/goal-2.png" 233x385+0+0 "$shots/rink-goal.png"
+crop "$shots/resumed.png" 233x385+0+0 "$shots/rink-resumed.png"
+! same "$shots/rink-goal.png" "$shots/rink-resumed.png" || fail "play did not resume"
+crop "$shots/start.png" 25x25+192+160 "$shots/blue-score-start.png"
+crop "$shots/resumed.png" 25x25+192+160 "$shots/blue-score-after.png"
+! same "$shots/blue-score-start.png" "$shots/blue-score-after.png" || fail "blue score unchanged"
+
+xdotool mousemove 48 266 # (720, 3990) twips: the paddle's centre lands under the pointer
+sleep 0.3
+import -window root "$shots/stroke.png"
+[ "$(pixel "$shots/stroke.png" 48 266)" = "srgb(255,0,0)" ] || fail "paddle did not follow the mouse"
+xdotool mousemove 48 40 # far up: the paddle stops at the centre line
+sleep 0.3
+import -window root "$shots/clamped.png"
+[ "$(pixel "$shots/clamped.png" 48 200)" = "srgb(255,0,0)" ] || fail "paddle not held at the centre line"
+echo "played: goal announced, answered, scored, paddle follows the mouse"
