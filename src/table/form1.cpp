@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "click_sound.h"
 #include "mouse.h"
 #include "rink_view.h"
 
@@ -45,6 +46,9 @@ void scaleFont(QWidget* widget, double twips, bool bold, const TwipsScale& scale
 Form1::Form1(QWidget* parent) : QWidget(parent) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Velmaro"));
+
+    auto* click = new ClickSound(this);
+    beeper = [click] { click->play(); };
 
     Picture1 = new RinkView(game_.controls, this);
     Picture1->onMouseMove = [this](QPointF twips) { Picture1_MouseMove(twips); };
@@ -125,8 +129,6 @@ void Form1::showScores() {
 void Form1::beep() {
     if (beeper) {
         beeper();
-    } else {
-        QApplication::beep();
     }
 }
 

@@ -35,7 +35,7 @@ class Form1 : public QWidget, private rink::Host {
     // Ticks run since start-up, goal completions included.
     long long ticks() const { return ticks_; }
 
-    // Sounds the beep; replaceable so that the sound can come from elsewhere (and be counted).
+    // Sounds the beep: the click by default; replaceable so that tests can count beeps.
     std::function<void()> beeper;
 
   protected:
