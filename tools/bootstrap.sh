@@ -21,7 +21,7 @@ packages=(
     g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
-    pulseaudio pulseaudio-utils sox
+    pulseaudio pulseaudio-utils sox valgrind
     # the sanitizers' runtimes for the second test build (g++ brings them; named for clarity)
     libasan8 libubsan1
 )

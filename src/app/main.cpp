@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "quit_on_signal.h"
 
 #include <QApplication>
 
@@ -6,6 +7,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmaro"));
 
+    QuitOnSignal quitOnSignal;
     Form1 form;
     form.show();
     return QApplication::exec();
