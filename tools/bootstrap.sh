@@ -23,6 +23,8 @@ packages=(
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
     pulseaudio pulseaudio-utils sox valgrind
+    # installing and packaging: validators, cpack's dpkg-shlibdeps and file
+    desktop-file-utils appstream dpkg-dev file
     # the sanitizers' runtimes for the second test build (g++ brings them; named for clarity)
     libasan8 libubsan1
 )

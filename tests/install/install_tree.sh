@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix as `cmake --install` would for a user, then checks what
+# a desktop reads from it: exactly the files in files.txt, a valid menu entry and AppStream
+# metadata that point at each other, the icons at their sizes, and a binary that opens its
+# window with that icon.
+#   install_tree.sh BUILD_DIR WORK_DIR
+set -euo pipefail
+build=$1
+work=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+root=$work/root
+prefix=$root/usr
+"${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$work/install.log" || {
+    cat "$work/install.log"
+    fail "cmake --install"
+}
+
+(cd "$prefix" && find . -not -type d | sed 's|^\./||' | sort) >"$work/installed.txt"
+diff -u "$here/files.txt" "$work/installed.txt" || fail "installed files differ from files.txt"
+
+desktop=$(echo "$prefix"/share/applications/*.desktop)
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+[ -z "$out" ] || fail "desktop-file-validate: $out"
+# validate-tree also checks that the metainfo's launchable names a .desktop file in the tree.
+appstreamcli validate-tree --no-net --strict --pedantic "$root" ||
+    fail "appstreamcli validate-tree"
+
+key() { sed -n "s/^$1=//p" "$desktop"; }
+[ -x "$prefix/bin/$(key Exec)" ] || fail "Exec=$(key Exec) is not an installed program"
+icon=$(key Icon)
+png=$prefix/share/icons/hicolor/48x48/apps/$icon.png
+svg=$prefix/share/icons/hicolor/scalable/apps/$icon.svg
+[[ "$(file -b "$png")" == "PNG image data, 48 x 48,"* ]] || fail "$png: $(file -b "$png")"
+[[ "$(file -b "$svg")" == "SVG Scalable Vector Graphics image"* ]] || fail "$svg: $(file -b "$svg")"
+
+# The installed game on a private X server. Xvfb picks a free display itself and writes its
+# number to fd 3, so this can run beside other tests that start X servers.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 800x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+exec 3>&-
+game=
+trap 'kill $game $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
+
+"$prefix/bin/velmaro" >"$work/game.log" 2>&1 &
+game=$!
+window=
+end=$((SECONDS + 20))
+while [ -z "$window" ] && ((SECONDS < end)) && kill -0 "$game" 2>/dev/null; do
+    window=$(xdotool search --onlyvisible --name '^Velmaro$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] || sleep 0.1
+done
+[ -n "$window" ] || fail "no Velmaro window; the game said: $(cat "$work/game.log")"
+
+xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no 48 x 48 icon"
+class=$(xprop -id "$window" WM_CLASS | sed 's/.*, "\(.*\)"$/\1/')
+[ "$class" = "$(key StartupWMClass)" ] ||
+    fail "window class $class, the menu entry expects $(key StartupWMClass)"
+
+sleep 1
+kill -0 "$game" 2>/dev/null || fail "the game quit by itself; it said: $(cat "$work/game.log")"
+kill -TERM "$game"
+status=0
+wait "$game" || status=$?
+# It quits cleanly on the signal (0), or is ended by it (143); anything else is a crash.
+[ "$status" = 0 ] || [ "$status" = 143 ] || fail "the game ended with $status on SIGTERM"
+echo "installed: $(wc -l <"$work/installed.txt") files, entry and metainfo valid, game started"
