@@ -6,24 +6,15 @@ set -euo pipefail
 build=$1
 work=$2
 version=$3
-here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/install/common.sh
+source "$(dirname "$0")/common.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-rm -rf "$work"
-mkdir -p "$work"
-"${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 || {
-    cat "$work/cpack.log"
-    fail "cpack"
-}
+quietly cpack.log "${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -G DEB -B "$work"
 deb=$work/velmaro_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $(basename "$deb") in: $(ls "$work")"
 
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort >"$work/contents.txt"
-diff -u "$here/files.txt" "$work/contents.txt" || fail "package contents differ from files.txt"
+expect_files "$work/contents.txt" "the package's files"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velmaro ] || fail "Package: $(field Package)"

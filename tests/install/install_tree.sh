@@ -7,24 +7,15 @@
 set -euo pipefail
 build=$1
 work=$2
-here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/install/common.sh
+source "$(dirname "$0")/common.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-rm -rf "$work"
-mkdir -p "$work"
 root=$work/root
 prefix=$root/usr
-"${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$work/install.log" || {
-    cat "$work/install.log"
-    fail "cmake --install"
-}
+quietly install.log "${CMAKE:-cmake}" --install "$build" --prefix "$prefix"
 
 (cd "$prefix" && find . -not -type d | sed 's|^\./||' | sort) >"$work/installed.txt"
-diff -u "$here/files.txt" "$work/installed.txt" || fail "installed files differ from files.txt"
+expect_files "$work/installed.txt" "the installed files"
 
 desktop=$(echo "$prefix"/share/applications/*.desktop)
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
