@@ -61,16 +61,32 @@ void RinkView::refresh() {
 }
 
 void RinkView::paintEvent(QPaintEvent* event) {
+    // Only what lies in the damaged region is drawn: most ticks touch a few small rectangles.
+    const QRegion& damaged = event->region();
+    const auto needed = [&](const QRectF& twips) {
+        return damaged.intersects(scale_.toPixels(twips).adjusted(-1, -1, 1, 1));
+    };
     QPainter painter(this);
     painter.fillRect(event->rect(), ice);
     painter.setRenderHint(QPainter::Antialiasing);
     scale_.apply(painter);
-    drawLine(painter, controls_.Line3, goalLineWidth);
-    drawLine(painter, controls_.Line2, goalLineWidth);
-    drawLine(painter, controls_.Line1, centreLineWidth);
-    drawShape(painter, controls_.paddle2, bluePaddle);
-    drawShape(painter, controls_.paddle1, redPaddle);
-    drawShape(painter, controls_.puck, puckColour);
+    for (const auto& [line, width] : {std::pair{&controls_.Line3, goalLineWidth},
+                                      {&controls_.Line2, goalLineWidth},
+                                      {&controls_.Line1, centreLineWidth}}) {
+        const QRectF box = QRectF(QPointF(line->X1, line->Y1), QPointF(line->X2, line->Y2))
+                               .normalized()
+                               .adjusted(-width / 2, -width / 2, width / 2, width / 2);
+        if (needed(box)) {
+            drawLine(painter, *line, width);
+        }
+    }
+    for (const auto& [shape, colour] : {std::pair{&controls_.paddle2, bluePaddle},
+                                        {&controls_.paddle1, redPaddle},
+                                        {&controls_.puck, puckColour}}) {
+        if (needed(QRectF(shape->Left, shape->Top, shape->Width, shape->Height))) {
+            drawShape(painter, *shape, colour);
+        }
+    }
 }
 
 void RinkView::mouseMoveEvent(QMouseEvent* event) {
