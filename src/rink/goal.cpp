@@ -17,10 +17,11 @@ template <typename Number> Number captionValue(const Label& label) {
     return value;
 }
 
-// A number in its shortest decimal form: 1, 2, ... 10, no sign, decimals or separators.
+// A number in its shortest plain decimal form: 1, 2, ... 10, 100000, never an exponent.
 template <typename Number> std::string text(Number value) {
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
     return std::string(buffer, end);
 }
 

@@ -32,6 +32,7 @@ TEST_F(Goal, ScoresAnnouncesHighFirstAndServes) {
         {5600, "1", "2", "Blue goal", "3 to 1", "1", "3"},
         {-1, "9", "3", "Red goal", "10 to 3", "10", "3"},
         {5500, "0", "0", "Blue goal", "1 to 0", "0", "1"},
+        {-1, "99999", "3", "Red goal", "100000 to 3", "100000", "3"}, // never "1e+05"
     };
     for (const auto& k : cases) {
         host.boxes.clear();
