@@ -12,7 +12,8 @@ logs=$build/bench-logs
 
 # shellcheck source=tools/lib/packages.sh
 source "$root/tools/lib/packages.sh"
-ensure_packages g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev
+ensure_packages g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev \
+    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev librsvg2-bin xvfb xauth xdotool
 
 # The table: one row per figure, with what it is measured against.
 rows=()
@@ -27,12 +28,11 @@ row() {
 # below A B: yes when the number A is below B.
 below() { awk -v a="$1" -v b="$2" 'BEGIN { print (a < b) ? "yes" : "no" }'; }
 
-# Configures the Release build once and builds the named targets in it.
+# Configures the Release build (again, so that an old cache gets today's options) and builds the
+# named targets in it.
 build_targets() {
-    if [ ! -f "$build/CMakeCache.txt" ]; then
-        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMARO_BUILD_BENCH=ON \
-            -DVELMARO_BUILD_TESTS=ON -DVELMARO_BUILD_TABLE=OFF >"$logs/configure.txt"
-    fi
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMARO_BUILD_BENCH=ON \
+        -DVELMARO_BUILD_TESTS=ON -DVELMARO_BUILD_TABLE=ON >>"$logs/configure.txt"
     cmake --build "$build" -j "$(nproc)" --target "$@" >>"$logs/build.txt"
 }
 
@@ -79,9 +79,62 @@ measure_soak() {
         "$ticks ticks, no rule broken" "$([ "$status" = 0 ] && echo yes || echo no)"
 }
 
-# More rows go here, one function each (window pacing, CPU use, start-up, memory...), added to
-# this list in the order the table shows them.
-measurements=(measure_golden_traces measure_tick measure_soak)
+# The real window on a virtual 1920 x 1080 screen.
+on_screen() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
+# field NAME FILE: the number after NAME in a line of "name value" pairs.
+field() { awk -v k="$1" '{ for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$2"; }
+
+measure_pacing() {
+    build_targets velmaro-window-probe
+    on_screen "$build/bench/window/velmaro-window-probe" pacing 10 >"$logs/pacing.txt" 2>&1 || true
+    local nominal mean p99
+    nominal=$(field nominal_ms "$logs/pacing.txt")
+    mean=$(field mean_ms "$logs/pacing.txt")
+    p99=$(field p99_dev_ms "$logs/pacing.txt")
+    if [ -z "$mean" ]; then
+        row "window tick pacing, 10 s under Xvfb" "none, see pacing.txt" "mean within 2 %" no
+        return
+    fi
+    local off
+    off=$(awk -v m="$mean" -v n="$nominal" 'BEGIN { d = (m - n) / n * 100; printf "%.2f", d < 0 ? -d : d }')
+    row "window tick interval, mean (nominal $nominal ms)" "$mean ms ($off % off)" \
+        "within 2 %" "$(below "$off" 2)"
+    row "window tick interval, p99 of |deviation|" "$p99 ms" "< 3 ms" "$(below "$p99" 3)"
+}
+
+measure_cpu_and_memory() {
+    build_targets velmaro
+    on_screen "$root/bench/window/measure.sh" cpu "$build/src/app/velmaro" 10 \
+        >"$logs/cpu.txt" 2>&1 || true
+    local small large rss
+    small=$(field cpu_small_pct "$logs/cpu.txt")
+    large=$(field cpu_max_pct "$logs/cpu.txt")
+    rss=$(field peak_rss_kb "$logs/cpu.txt")
+    if [ -z "$small" ]; then
+        row "CPU per second of play" "none, see cpu.txt" "< 2 % / < 4 %" no
+        return
+    fi
+    row "CPU per second of play, laid-out size (233 x 415)" "$small % of a core" "< 2 %" \
+        "$(below "$small" 2)"
+    row "CPU per second of play, 1920 x 1080" "$large % of a core" "< 4 %" "$(below "$large" 4)"
+    local mb
+    mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
+    row "peak resident memory, 10 s of play at the laid-out size" "$mb MB" "< 40 MB" \
+        "$(below "$mb" 40)"
+}
+
+measure_startup() {
+    build_targets velmaro-window-probe
+    on_screen "$root/bench/window/measure.sh" startup "$build/bench/window/velmaro-window-probe" 5 \
+        >"$logs/startup.txt" 2>&1 || true
+    local ms
+    ms=$(field startup_ms "$logs/startup.txt")
+    row "start-up to the first painted frame (median of 5)" "${ms:-none} ms" "< 300 ms" \
+        "$([ -n "$ms" ] && below "$ms" 300 || echo no)"
+}
+
+measurements=(measure_golden_traces measure_tick measure_soak measure_pacing measure_cpu_and_memory
+    measure_startup)
 
 mkdir -p "$logs"
 : >"$logs/build.txt"

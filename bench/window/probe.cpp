@@ -1,0 +1,104 @@
+// Runs the real game window and measures it from inside, on whatever display it is given.
+//   velmaro-window-probe startup          prints the wall-clock time (ns since the epoch) at
+//                                         which the rink was first painted, then quits
+//   velmaro-window-probe pacing SECONDS   plays for SECONDS and prints the tick intervals:
+//                                         "ticks N nominal_ms X mean_ms M p99_dev_ms D"
+
+#include "form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Quits at the first paint event of the rink, printing when it came.
+class FirstPaint : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            const auto now = std::chrono::system_clock::now().time_since_epoch();
+            std::printf("%lld\n",
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return false;
+    }
+
+  private:
+    bool seen_ = false;
+};
+
+int startup(Form1& form) {
+    FirstPaint probe;
+    form.findChild<QWidget*>("Picture1")->installEventFilter(&probe);
+    form.show();
+    return QApplication::exec();
+}
+
+int pacing(Form1& form, double seconds) {
+    std::vector<qint64> stamps;
+    stamps.reserve(std::size_t(seconds * 200));
+    QElapsedTimer clock;
+    clock.start();
+    // Connected after the window's own tick, so each stamp follows a whole tick.
+    QObject::connect(&form.timer(), &QTimer::timeout,
+                     [&] { stamps.push_back(clock.nsecsElapsed()); });
+    form.beeper = [] {};
+    form.show();
+    QTimer::singleShot(int(seconds * 1000), qApp, &QCoreApplication::quit);
+    QApplication::exec();
+    if (stamps.size() < 3) {
+        std::fprintf(stderr, "velmaro-window-probe: too few ticks (%zu)\n", stamps.size());
+        return 1;
+    }
+    // The first interval includes showing the window; measure steady play.
+    std::vector<double> intervals;
+    for (std::size_t i = 2; i < stamps.size(); ++i) {
+        intervals.push_back(double(stamps[i] - stamps[i - 1]) / 1e6);
+    }
+    const double nominal = form.timer().interval();
+    double sum = 0;
+    for (double v : intervals) {
+        sum += v;
+    }
+    const double mean = sum / double(intervals.size());
+    std::vector<double> deviations;
+    for (double v : intervals) {
+        deviations.push_back(std::fabs(v - nominal));
+    }
+    std::sort(deviations.begin(), deviations.end());
+    const double p99 = deviations[std::min(deviations.size() - 1,
+                                           std::size_t(std::ceil(0.99 * deviations.size())) - 1)];
+    std::printf("ticks %zu nominal_ms %.3f mean_ms %.3f p99_dev_ms %.3f\n", intervals.size(),
+                nominal, mean, p99);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    Form1 form;
+    if (argc == 2 && std::strcmp(argv[1], "startup") == 0) {
+        return startup(form);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "pacing") == 0) {
+        const double seconds = std::atof(argv[2]);
+        if (seconds > 0) {
+            return pacing(form, seconds);
+        }
+    }
+    std::fprintf(stderr, "usage: velmaro-window-probe startup | pacing SECONDS\n");
+    return 2;
+}
