@@ -33,7 +33,7 @@ parec -d velmaro_null.monitor --latency-msec=20 --format=s16le --rate=44100 --ch
 pids+=($!)
 sleep 0.3
 status=0
-QT_QPA_PLATFORM=offscreen timeout 4 "$app" || status=$?
+QT_QPA_PLATFORM=offscreen timeout 6 "$app" || status=$?
 [ "$status" = 124 ] || fail "the game ended by itself with status $status"
 sleep 0.3
 
