@@ -21,17 +21,12 @@ void drawLine(QPainter& painter, const rink::Line& line, double width) {
     painter.drawLine(QPointF(line.X1, line.Y1), QPointF(line.X2, line.Y2));
 }
 
-void drawShape(QPainter& painter, const rink::Shape& shape, const QColor& colour) {
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    painter.drawEllipse(QRectF(shape.Left, shape.Top, shape.Width, shape.Height));
-}
-
 } // namespace
 
 RinkView::RinkView(const rink::Controls& controls, QWidget* parent)
     : QWidget(parent),
-      controls_(controls), drawn_{controls.paddle2, controls.paddle1, controls.puck} {
+      controls_(controls), drawn_{controls.paddle2, controls.paddle1, controls.puck},
+      discs_{DiscSprite(bluePaddle), DiscSprite(redPaddle), DiscSprite(puckColour)} {
     setObjectName("Picture1");
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -69,6 +64,7 @@ void RinkView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), ice);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.save();
     scale_.apply(painter);
     for (const auto& [line, width] : {std::pair{&controls_.Line3, goalLineWidth},
                                       {&controls_.Line2, goalLineWidth},
@@ -80,11 +76,14 @@ void RinkView::paintEvent(QPaintEvent* event) {
             drawLine(painter, *line, width);
         }
     }
-    for (const auto& [shape, colour] : {std::pair{&controls_.paddle2, bluePaddle},
-                                        {&controls_.paddle1, redPaddle},
-                                        {&controls_.puck, puckColour}}) {
-        if (needed(QRectF(shape->Left, shape->Top, shape->Width, shape->Height))) {
-            drawShape(painter, *shape, colour);
+    painter.restore();
+    const rink::Shape* shapes[] = {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
+    for (int i = 0; i < 3; ++i) {
+        const rink::Shape& shape = *shapes[i];
+        const QRectF twips(shape.Left, shape.Top, shape.Width, shape.Height);
+        if (needed(twips)) {
+            const QPointF corner = scale_.toPixelsF(twips.topLeft());
+            discs_[i].draw(painter, corner, shape.Width * scale_.pixelsPerTwip());
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls.h"
+#include "disc_sprite.h"
 #include "twips_scale.h"
 
 #include <QWidget>
@@ -37,4 +38,5 @@ class RinkView : public QWidget {
     const rink::Controls& controls_;
     TwipsScale scale_;
     rink::Shape drawn_[3]; // paddle2, paddle1 and the puck where the last refresh left them
+    DiscSprite discs_[3];  // their looks, in the same order
 };

@@ -23,6 +23,9 @@ class TwipsScale {
     // that touch in twips touch in pixels.
     QRect toPixels(const QRectF& twips) const;
 
+    // A twips position in pixels, unrounded.
+    QPointF toPixelsF(QPointF twips) const { return origin_ + twips * pixelsPerTwip_; }
+
     // A pixel position in twips.
     QPointF toTwips(QPointF pixels) const;
 
