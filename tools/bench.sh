@@ -114,9 +114,9 @@ measure_cpu_and_memory() {
         row "CPU per second of play" "none, see cpu.txt" "< 2 % / < 4 %" no
         return
     fi
-    row "CPU per second of play, laid-out size (233 x 415)" "$small % of a core" "< 2 %" \
+    row "CPU per second of play, laid-out size (median of 3)" "$small % of a core" "< 2 %" \
         "$(below "$small" 2)"
-    row "CPU per second of play, 1920 x 1080" "$large % of a core" "< 4 %" "$(below "$large" 4)"
+    row "CPU per second of play, 1920 x 1080 (median of 3)" "$large % of a core" "< 4 %" "$(below "$large" 4)"
     local mb
     mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
     row "peak resident memory, 10 s of play at the laid-out size" "$mb MB" "< 40 MB" \

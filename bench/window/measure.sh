@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Measures the real game on the X server it is given (run under xvfb-run with a 1920x1080 screen).
 #   measure.sh cpu GAME SECONDS      prints "cpu_small_pct X cpu_max_pct Y peak_rss_kb Z": the CPU
-#                                    time per second of play at the laid-out size, then with the
-#                                    window filling the screen, and the peak resident memory at
-#                                    the laid-out size
+#                                    time per second of play at the laid-out size and with the
+#                                    window filling the screen (medians of three games each), and
+#                                    the highest peak resident memory at the laid-out size
 #   measure.sh startup PROBE RUNS    prints "startup_ms M": the median time from launch to the
 #                                    first painted frame
 set -euo pipefail
 export PULSE_SERVER=unix:/nonexistent/velmaro-bench # no sound card: measure the game alone
 
-cpu_ticks() { # user + system clock ticks of a process
-    local stat
-    read -r -a stat <"/proc/$1/stat"
-    echo $((stat[13] + stat[14]))
+# cpu_ns PID: nanoseconds all threads of the process have run on a CPU (the scheduler's own count).
+cpu_ns() {
+    local total=0 ns _ task
+    for task in /proc/"$1"/task/*/schedstat; do
+        read -r ns _ <"$task"
+        total=$((total + ns))
+    done
+    echo "$total"
 }
 
 now_ns() { date +%s%N; }
@@ -21,13 +25,14 @@ now_ns() { date +%s%N; }
 cpu_percent() {
     local t0 c0 t1 c1
     t0=$(now_ns)
-    c0=$(cpu_ticks "$1")
+    c0=$(cpu_ns "$1")
     sleep "$2"
     t1=$(now_ns)
-    c1=$(cpu_ticks "$1")
-    awk -v c=$((c1 - c0)) -v hz="$(getconf CLK_TCK)" -v ns=$((t1 - t0)) \
-        'BEGIN { printf "%.2f", 100 * c / hz / (ns / 1e9) }'
+    c1=$(cpu_ns "$1")
+    awk -v c=$((c1 - c0)) -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / ns }'
 }
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # play GAME SECONDS WIDTH HEIGHT: starts the game afresh (the first goal comes after about 14 s of
 # play left alone, and no goal box may fall into the measurement), sizes its window, and prints
@@ -49,9 +54,18 @@ play() {
 
 case "$1" in
 cpu)
-    read -r small rss < <(play "$2" "$3" laid-out)
-    read -r large _ < <(play "$2" "$3" 1920 1080)
-    echo "cpu_small_pct $small cpu_max_pct $large peak_rss_kb $rss"
+    # Three fresh games at each size; the median of each.
+    small=() large=() rss=()
+    for _ in 1 2 3; do
+        read -r pct kb < <(play "$2" "$3" laid-out)
+        small+=("$pct")
+        rss+=("$kb")
+        read -r pct _ < <(play "$2" "$3" 1920 1080)
+        large+=("$pct")
+    done
+    echo "cpu_small_pct $(printf '%s\n' "${small[@]}" | median)" \
+        "cpu_max_pct $(printf '%s\n' "${large[@]}" | median)" \
+        "peak_rss_kb $(printf '%s\n' "${rss[@]}" | sort -n | tail -n 1)"
     ;;
 startup)
     times=()
@@ -60,8 +74,7 @@ startup)
         t1=$("$2" startup)
         times+=($(((t1 - t0) / 1000000)))
     done
-    median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-    echo "startup_ms $median"
+    echo "startup_ms $(printf '%s\n' "${times[@]}" | median)"
     ;;
 *)
     echo "usage: measure.sh cpu GAME SECONDS | startup PROBE RUNS" >&2

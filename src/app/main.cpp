@@ -5,6 +5,12 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+    // Each tick repaints a few rectangles of some hundred pixels. On X11, sending those through
+    // the socket costs less than shared memory, whose every frame waits for the server to be done
+    // with the segment; this roughly halves the game's CPU time there. Other platforms ignore it.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmaro"));
     QApplication::setDesktopFileName(QStringLiteral(VELMARO_APP_ID));
