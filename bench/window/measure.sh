@@ -38,7 +38,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # play left alone, and no goal box may fall into the measurement), sizes its window, and prints
 # the CPU share and the peak resident memory in kB over SECONDS of play.
 play() {
-    "$1" &
+    "$1" >/dev/null 2>&1 &
     local pid=$! win
     win=$(xdotool search --sync --name '^Velmaro$' | head -n 1)
     if [ "$3" != laid-out ]; then
@@ -57,10 +57,10 @@ cpu)
     # Three fresh games at each size; the median of each.
     small=() large=() rss=()
     for _ in 1 2 3; do
-        read -r pct kb < <(play "$2" "$3" laid-out)
+        read -r pct kb <<<"$(play "$2" "$3" laid-out)"
         small+=("$pct")
         rss+=("$kb")
-        read -r pct _ < <(play "$2" "$3" 1920 1080)
+        read -r pct _ <<<"$(play "$2" "$3" 1920 1080)"
         large+=("$pct")
     done
     echo "cpu_small_pct $(printf '%s\n' "${small[@]}" | median)" \

@@ -46,12 +46,18 @@ QRect RinkView::pixelsOf(const rink::Shape& shape) const {
 
 void RinkView::refresh() {
     const rink::Shape* now[] = {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
+    QRegion moved;
     for (int i = 0; i < 3; ++i) {
         rink::Shape& was = drawn_[i];
         if (was.Left != now[i]->Left || was.Top != now[i]->Top) {
-            update(pixelsOf(was).united(pixelsOf(*now[i])));
+            moved += pixelsOf(was).united(pixelsOf(*now[i]));
             was = *now[i];
         }
+    }
+    // Painted now rather than on a later pass of the event loop: the frame shows what this tick
+    // or mouse move did, and the loop wakes once a tick instead of twice.
+    if (!moved.isEmpty()) {
+        repaint(moved);
     }
 }
 
