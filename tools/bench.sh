@@ -117,6 +117,11 @@ measure_cpu_and_memory() {
     row "CPU per second of play, laid-out size (median of 3)" "$small % of a core" "< 2 %" \
         "$(below "$small" 2)"
     row "CPU per second of play, 1920 x 1080 (median of 3)" "$large % of a core" "< 4 %" "$(below "$large" 4)"
+    build_targets velmaro-window-probe
+    on_screen "$root/bench/window/measure.sh" floor "$build/bench/window/velmaro-window-probe" 10 \
+        >"$logs/floor.txt" 2>&1 || true
+    row "  the floor: an empty window with the same timer" \
+        "$(field cpu_floor_pct "$logs/floor.txt") % of a core" "(for reference)" yes
     local mb
     mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
     row "peak resident memory, 10 s of play at the laid-out size" "$mb MB" "< 40 MB" \

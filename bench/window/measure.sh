@@ -4,6 +4,8 @@
 #                                    time per second of play at the laid-out size and with the
 #                                    window filling the screen (medians of three games each), and
 #                                    the highest peak resident memory at the laid-out size
+#   measure.sh floor PROBE SECONDS   prints "cpu_floor_pct X": the same for the probe's empty
+#                                    window with the game's timer (median of three)
 #   measure.sh startup PROBE RUNS    prints "startup_ms M": the median time from launch to the
 #                                    first painted frame
 set -euo pipefail
@@ -34,11 +36,11 @@ cpu_percent() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# play GAME SECONDS WIDTH HEIGHT: starts the game afresh (the first goal comes after about 14 s of
+# play GAME SECONDS WIDTH HEIGHT [ARGS...]: starts the game afresh (the first goal comes after about 14 s of
 # play left alone, and no goal box may fall into the measurement), sizes its window, and prints
 # the CPU share and the peak resident memory in kB over SECONDS of play.
 play() {
-    "$1" >/dev/null 2>&1 &
+    "$1" "${@:5}" >/dev/null 2>&1 &
     local pid=$! win
     win=$(xdotool search --sync --name '^Velmaro$' | head -n 1)
     if [ "$3" != laid-out ]; then
@@ -67,6 +69,14 @@ cpu)
         "cpu_max_pct $(printf '%s\n' "${large[@]}" | median)" \
         "peak_rss_kb $(printf '%s\n' "${rss[@]}" | sort -n | tail -n 1)"
     ;;
+floor)
+    floor=()
+    for _ in 1 2 3; do
+        read -r pct _ <<<"$(play "$2" "$3" laid-out - idle)"
+        floor+=("$pct")
+    done
+    echo "cpu_floor_pct $(printf '%s\n' "${floor[@]}" | median)"
+    ;;
 startup)
     times=()
     for _ in $(seq "$3"); do
@@ -77,7 +87,7 @@ startup)
     echo "startup_ms $(printf '%s\n' "${times[@]}" | median)"
     ;;
 *)
-    echo "usage: measure.sh cpu GAME SECONDS | startup PROBE RUNS" >&2
+    echo "usage: measure.sh cpu GAME SECONDS | floor PROBE SECONDS | startup PROBE RUNS" >&2
     exit 2
     ;;
 esac

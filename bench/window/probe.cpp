@@ -3,6 +3,9 @@
 //                                         which the rink was first painted, then quits
 //   velmaro-window-probe pacing SECONDS   plays for SECONDS and prints the tick intervals:
 //                                         "ticks N nominal_ms X mean_ms M p99_dev_ms D"
+//   velmaro-window-probe idle             an empty window of the same title and size with the
+//                                         same timer and nothing else: the floor under the
+//                                         game's CPU figures on this machine
 
 #include "form1.h"
 
@@ -85,10 +88,27 @@ int pacing(Form1& form, double seconds) {
     return 0;
 }
 
+int idle() {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Velmaro"));
+    window.resize(Form1().minimumSize());
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(Form1().timer().interval());
+    long long ticks = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start();
+    window.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    if (argc == 2 && std::strcmp(argv[1], "idle") == 0) {
+        return idle();
+    }
     Form1 form;
     if (argc == 2 && std::strcmp(argv[1], "startup") == 0) {
         return startup(form);
@@ -99,6 +119,6 @@ int main(int argc, char* argv[]) {
             return pacing(form, seconds);
         }
     }
-    std::fprintf(stderr, "usage: velmaro-window-probe startup | pacing SECONDS\n");
+    std::fprintf(stderr, "usage: velmaro-window-probe startup | pacing SECONDS | idle\n");
     return 2;
 }
