@@ -106,7 +106,6 @@ void Form1::Timer1_Timer() {
     game_.tick(*this);
     ++ticks_;
     inTick_ = false;
-    showScores();
     Picture1->refresh();
 }
 
