@@ -17,11 +17,10 @@ constexpr float retreatLimit = 0;
 } // namespace
 
 void opponentHorizontal(GameState& s, Controls& c) {
+    const auto skill = static_cast<float>(c.cpu.Value);
     if (s.puckX > s.p2X) {
-        const auto skill = static_cast<float>(c.cpu.Value);
         c.paddle2.Left = static_cast<float>(double(c.paddle2.Left) + double(min(s.vx, skill)));
     } else {
-        const auto skill = static_cast<float>(c.cpu.Value);
         c.paddle2.Left =
             static_cast<float>(double(c.paddle2.Left) - double(min(std::fabs(s.vx), skill)));
     }
