@@ -38,19 +38,26 @@ void RinkView::setScale(const TwipsScale& scale) {
     update();
 }
 
-QRect RinkView::pixelsOf(const rink::Shape& shape) const {
+QRect RinkView::pixelsOf(const QRectF& twips) const {
     // A pixel of margin for the antialiased rim.
-    return scale_.toPixels(QRectF(shape.Left, shape.Top, shape.Width, shape.Height))
-        .adjusted(-1, -1, 1, 1);
+    return scale_.toPixels(twips).adjusted(-1, -1, 1, 1);
+}
+
+QRectF RinkView::twipsOf(const rink::Shape& shape) {
+    return QRectF(shape.Left, shape.Top, shape.Width, shape.Height);
+}
+
+std::array<const rink::Shape*, 3> RinkView::shapes() const {
+    return {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
 }
 
 void RinkView::refresh() {
-    const rink::Shape* now[] = {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
+    const auto now = shapes();
     QRegion moved;
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < now.size(); ++i) {
         rink::Shape& was = drawn_[i];
         if (was.Left != now[i]->Left || was.Top != now[i]->Top) {
-            moved += pixelsOf(was).united(pixelsOf(*now[i]));
+            moved += pixelsOf(twipsOf(was)).united(pixelsOf(twipsOf(*now[i])));
             was = *now[i];
         }
     }
@@ -64,9 +71,7 @@ void RinkView::refresh() {
 void RinkView::paintEvent(QPaintEvent* event) {
     // Only what lies in the damaged region is drawn: most ticks touch a few small rectangles.
     const QRegion& damaged = event->region();
-    const auto needed = [&](const QRectF& twips) {
-        return damaged.intersects(scale_.toPixels(twips).adjusted(-1, -1, 1, 1));
-    };
+    const auto needed = [&](const QRectF& twips) { return damaged.intersects(pixelsOf(twips)); };
     QPainter painter(this);
     painter.fillRect(event->rect(), ice);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -83,10 +88,10 @@ void RinkView::paintEvent(QPaintEvent* event) {
         }
     }
     painter.restore();
-    const rink::Shape* shapes[] = {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
-    for (int i = 0; i < 3; ++i) {
-        const rink::Shape& shape = *shapes[i];
-        const QRectF twips(shape.Left, shape.Top, shape.Width, shape.Height);
+    const auto drawn = shapes();
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        const rink::Shape& shape = *drawn[i];
+        const QRectF twips = twipsOf(shape);
         if (needed(twips)) {
             const QPointF corner = scale_.toPixelsF(twips.topLeft());
             discs_[i].draw(painter, corner, shape.Width * scale_.pixelsPerTwip());

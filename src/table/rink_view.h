@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 // Picture1, the rink: draws the lines and the three round shapes of the table's controls in
@@ -33,7 +34,11 @@ class RinkView : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
-    QRect pixelsOf(const rink::Shape& shape) const;
+    // A twips rectangle in pixels of the view, with a pixel of margin for antialiasing.
+    QRect pixelsOf(const QRectF& twips) const;
+    static QRectF twipsOf(const rink::Shape& shape);
+    // paddle2, paddle1 and the puck, in the order they are drawn.
+    std::array<const rink::Shape*, 3> shapes() const;
 
     const rink::Controls& controls_;
     TwipsScale scale_;
