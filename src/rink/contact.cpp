@@ -1,6 +1,7 @@
 #include "contact.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace rink {
@@ -27,8 +28,9 @@ void contact(GameState& s, Striker p, Host& host) {
     }
     // Coincident corners (or ones so close that the push-out factor overflows) leave no line of
     // centres: the puck then goes straight out toward the opponent's end.
-    const float k = d > 0 ? static_cast<float>(contactRadius / d) : 0;
-    if (d > 0 && std::isfinite(k)) {
+    const float k =
+        d > 0 ? static_cast<float>(contactRadius / d) : std::numeric_limits<float>::infinity();
+    if (std::isfinite(k)) {
         s.puckX = static_cast<float>((double(s.puckX) - double(p.X)) * double(k) + double(p.X));
         s.puckY = static_cast<float>((double(s.puckY) - double(p.Y)) * double(k) + double(p.Y));
     } else {
