@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of one tick of play: a recorded game (mouse moves, skill changes and ticks) replayed
 // over and over, one benchmark iteration per tick together with the input that came before it.
 #include "game.h"

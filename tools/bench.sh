@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures Velmaro against its targets and prints one table of figures.
 #   tools/bench.sh
 # Builds in Release in its own build directory (build-bench, or VELMARO_BENCH_BUILD_DIR), keeps

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up a Debian 12 machine for Velmaro, builds it, and then plays or tests it.
 #   tools/bootstrap.sh play   install what is missing, build, start the game
 #   tools/bootstrap.sh test   install what is missing, build, run every test

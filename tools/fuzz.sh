@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the trace language with libFuzzer (clang, AddressSanitizer, UBSan), then minimises the
 # kept corpus.
 #   tools/fuzz.sh [SECONDS]   fuzz for SECONDS (300 by default), then rewrite tests/fuzz/corpus

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the real game on the X server it is given (run under xvfb-run with a 1920x1080 screen).
 #   measure.sh cpu GAME SECONDS      prints "cpu_small_pct X cpu_max_pct Y peak_rss_kb Z": the CPU
 #                                    time per second of play at the laid-out size and with the

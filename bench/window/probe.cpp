@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the real game window and measures it from inside, on whatever display it is given.
 //   velmaro-window-probe startup          prints the wall-clock time (ns since the epoch) at
 //                                         which the rink was first painted, then quits

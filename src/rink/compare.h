@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The game's own comparison helpers. They are deliberately not symmetric, and live in this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every input the fuzzer kept, and every hand-written seed, runs through the trace language
 // without breaking its promise (see trace_input.h).
 #include "trace_input.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a trace script (tools/fuzz.sh builds and runs it).
 #include "trace_input.h"
 

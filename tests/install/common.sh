@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the install tests share; sourced once they have set $work, which it empties.
 : "${work:?the folder to work in}"
 

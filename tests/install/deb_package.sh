@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with CPack and checks it: its name, exactly the files in files.txt
 # under /usr, its control fields, and that the metainfo's newest release is the package version.
 #   deb_package.sh BUILD_DIR WORK_DIR VERSION

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix as `cmake --install` would for a user, then checks what
 # a desktop reads from it: exactly the files in files.txt, a valid menu entry and AppStream
 # metadata that point at each other, the icons at their sizes, and a binary that opens its

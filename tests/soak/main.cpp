@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmaro-soak [TICKS [SEED]]: a random player drives the table headless for TICKS ticks
 // (100000 by default), every tick checked; prints what was played and how long it took.
 // Exits 1 at the first broken rule, 2 on bad arguments.

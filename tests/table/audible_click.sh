@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the game into a null sound card of a private PulseAudio server and records what comes out:
 # the folds of the first seconds of play must be heard as separate clicks.
 set -euo pipefail

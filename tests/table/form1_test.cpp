@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "click_sound.h"
 #include "form1.h"
 #include "rink_view.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real game under valgrind's memcheck on an X server (run under xvfb-run), lets it play,
 # stops it with SIGTERM as a session would, and requires a clean exit with no definite leak and no
 # memory error in the game's own code (frames in its own sources). Leaks inside the system's

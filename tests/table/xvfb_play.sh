@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the real game on an X server (run under xvfb-run) as a person would: leaves it alone
 # until the computer scores, looks at the goal box, answers it, then moves the mouse over the
 # rink and looks for the red paddle under the pointer. Screenshots go to the folder $2.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs TOOL with SCENARIO on standard input and fails unless it prints EXPECTED exactly.
 execute_process(COMMAND ${TOOL} INPUT_FILE ${SCENARIO} OUTPUT_VARIABLE actual
                 ERROR_VARIABLE errors RESULT_VARIABLE status)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the game's click: a short, crisp knock of puck on wall, as a 16-bit mono WAV file.
 // Usage: velmaro-make-click OUT.wav
 

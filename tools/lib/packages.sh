@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages named as arguments that are not installed yet, through apt-get
 # (with sudo when not root). Sourced by the scripts under tools/; defines one function.
 #   ensure_packages g++ cmake ...

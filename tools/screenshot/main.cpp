@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the real game window, mid-game, to a PNG for the documentation.
 // Usage: velmaro-screenshot OUT.png [SCALE]   (SCALE: window size over the laid-out size, 2)
 
