@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rink_view.h"
 
+#include "focus_frame.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -16,11 +18,8 @@ const QColor bluePaddle(0, 0, 255);
 // Line widths as laid out, in twips (15 twips to a laid-out pixel).
 constexpr double goalLineWidth = 10 * 15;
 constexpr double centreLineWidth = 1 * 15;
-
-void drawLine(QPainter& painter, const rink::Line& line, double width) {
-    painter.setPen(QPen(markings, width, Qt::SolidLine, Qt::FlatCap));
-    painter.drawLine(QPointF(line.X1, line.Y1), QPointF(line.X2, line.Y2));
-}
+// The keyboard focus frame round the rink's edge, in twips.
+constexpr double focusFrameWidth = 2 * 15;
 
 } // namespace
 
@@ -32,6 +31,16 @@ RinkView::RinkView(const rink::Controls& controls, QWidget* parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::TabFocus);
+}
+
+void RinkView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void RinkView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void RinkView::setScale(const TwipsScale& scale) {
@@ -73,22 +82,25 @@ void RinkView::paintEvent(QPaintEvent* event) {
     // Only what lies in the damaged region is drawn: most ticks touch a few small rectangles.
     const QRegion& damaged = event->region();
     const auto needed = [&](const QRectF& twips) { return damaged.intersects(pixelsOf(twips)); };
+    const qreal ratio = devicePixelRatioF();
     QPainter painter(this);
     painter.fillRect(event->rect(), ice);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.save();
-    scale_.apply(painter);
+    if (hasFocus()) {
+        // Under the markings and shapes, so that it never hides where they are.
+        drawFocusFrame(painter, rect(), focusFrameWidth * scale_.pixelsPerTwip(),
+                       palette().color(QPalette::Highlight));
+    }
+    // Lines are filled bands on the device pixel grid: a line N pixels wide is N full rows.
     for (const auto& [line, width] : {std::pair{&controls_.Line3, goalLineWidth},
                                       {&controls_.Line2, goalLineWidth},
                                       {&controls_.Line1, centreLineWidth}}) {
-        const QRectF box = QRectF(QPointF(line->X1, line->Y1), QPointF(line->X2, line->Y2))
-                               .normalized()
-                               .adjusted(-width / 2, -width / 2, width / 2, width / 2);
-        if (needed(box)) {
-            drawLine(painter, *line, width);
+        const QRectF band =
+            scale_.snappedLine({line->X1, line->Y1}, {line->X2, line->Y2}, width, ratio);
+        if (damaged.intersects(band.toAlignedRect())) {
+            painter.fillRect(band, markings);
         }
     }
-    painter.restore();
+    painter.setRenderHint(QPainter::Antialiasing);
     const auto drawn = shapes();
     for (std::size_t i = 0; i < drawn.size(); ++i) {
         const rink::Shape& shape = *drawn[i];

@@ -11,7 +11,8 @@
 #include <functional>
 
 // Picture1, the rink: draws the lines and the three round shapes of the table's controls in
-// twips, and reports mouse moves over it in twips. It only reads the controls it is given.
+// twips, framed in the highlight colour while it has the keyboard focus, and reports mouse moves
+// over it in twips. It only reads the controls it is given.
 class RinkView : public QWidget {
     Q_OBJECT
 
@@ -33,6 +34,8 @@ class RinkView : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     // A twips rectangle in pixels of the view, with a pixel of margin for antialiasing.

@@ -30,6 +30,12 @@ class TwipsScale {
     // A pixel position in twips.
     QPointF toTwips(QPointF pixels) const;
 
+    // The band a horizontal or vertical line from `a` to `b` (twips) covers when drawn
+    // `widthTwips` wide with flat ends, on a device of `ratio` device pixels to a pixel: a whole
+    // number of device pixels across (at least 1), centred on the line as closely as the grid
+    // allows, with every edge on the device pixel grid. In the widget's (logical) pixels.
+    QRectF snappedLine(QPointF a, QPointF b, double widthTwips, double ratio) const;
+
     // A length in twips as a whole number of pixels, at least 1 (for font sizes).
     int pixels(double twips) const;
 
