@@ -4,12 +4,16 @@
 #include "click_sound.h"
 #include "mouse.h"
 #include "rink_view.h"
+#include "skill_bar.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +38,22 @@ QLabel* scoreLabel(const char* name, QWidget* parent) {
     return label;
 }
 
+// Makes `box` wide enough for a window manager to show its whole title. The title bar's font is
+// the window manager's, unknown here: this allows a bold face half again as large as the box's
+// own, and room for an icon and a few buttons of about two lines' height each.
+void widenForTitle(QMessageBox& box) {
+    QFont bold = box.font();
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    const int width = int(std::ceil(1.5 * title.horizontalAdvance(box.windowTitle()))) +
+                      6 * box.fontMetrics().height();
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
 void scaleFont(QWidget* widget, double twips, bool bold, const TwipsScale& scale) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
@@ -55,7 +75,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Picture1->onMouseMove = [this](QPointF twips) { Picture1_MouseMove(twips); };
 
     const rink::Slider& skill = game_.controls.cpu;
-    cpu = new QScrollBar(Qt::Horizontal, this);
+    cpu = new SkillBar(this);
     cpu->setObjectName("cpu");
     cpu->setRange(skill.Min, skill.Max);
     cpu->setValue(skill.Value);
@@ -81,6 +101,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Scoreblue->setPalette(blue);
 
     setTabOrder(Picture1, cpu);
+    Picture1->setFocus(); // the first in the tab order has the keyboard when the window opens
 
     // The load handler: the crosshair over the rink; the game state was loaded with the game.
     Picture1->setCursor(Qt::CrossCursor);
@@ -124,6 +145,27 @@ void Form1::showScores() {
     };
     show(Scorered, game_.controls.Scorered.Caption);
     show(Scoreblue, game_.controls.Scoreblue.Caption);
+    placeScores();
+}
+
+void Form1::placeScores() {
+    // Each label keeps its laid-out top-left corner and grows to fit its caption; where it would
+    // pass the rink's right edge it grows to the left instead, so every score reads in full.
+    const TwipsScale inRink(scale_.pixelsPerTwip());
+    for (const auto& [label, twips] :
+         {std::pair{Scorered, scoreredRect}, {Scoreblue, scoreblueRect}}) {
+        QRect box = inRink.toPixels(twips);
+        const QFontMetrics metrics(label->font());
+        const QSize text = label->sizeHint();
+        const int ink = metrics.boundingRect(label->text()).right() + 1;
+        box.setWidth(std::max({box.width(), text.width(), ink}));
+        box.setHeight(std::max(box.height(), text.height()));
+        const int room = Picture1->width() - box.left();
+        if (box.width() > room) {
+            box.moveLeft(std::max(0, Picture1->width() - box.width()));
+        }
+        label->setGeometry(box);
+    }
 }
 
 void Form1::beep() {
@@ -138,6 +180,13 @@ void Form1::messageBox(const std::string& prompt, const std::string& title) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
                     QString::fromStdString(prompt), QMessageBox::Ok, this);
     box.setWindowModality(Qt::ApplicationModal);
+    widenForTitle(box);
+    // Playing in another program's window, the player keeps the keyboard: the box comes up
+    // without taking it, and the game's window asks for attention instead.
+    if (QApplication::applicationState() != Qt::ApplicationActive) {
+        box.setAttribute(Qt::WA_ShowWithoutActivating);
+        QApplication::alert(this);
+    }
     box_ = &box;
     box.exec();
     box_ = nullptr;
@@ -166,10 +215,10 @@ void Form1::layoutControls() {
     const TwipsScale inRink(scale_.pixelsPerTwip());
     Picture1->setScale(inRink);
     cpu->setGeometry(scale_.toPixels(cpuRect));
+    cpu->setScale(scale_.pixelsPerTwip() / TwipsScale().pixelsPerTwip());
     Label1->setGeometry(scale_.toPixels(label1Rect));
-    Scorered->setGeometry(inRink.toPixels(scoreredRect));
-    Scoreblue->setGeometry(inRink.toPixels(scoreblueRect));
     scaleFont(Scorered, scoreFontTwips, true, scale_);
     scaleFont(Scoreblue, scoreFontTwips, true, scale_);
     scaleFont(Label1, captionFontTwips, false, scale_);
+    placeScores();
 }

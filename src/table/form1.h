@@ -12,8 +12,8 @@
 
 class QLabel;
 class QMessageBox;
-class QScrollBar;
 class RinkView;
+class SkillBar;
 
 // Form1, the one window of the game: lays out the rink, the score labels and the skill slider
 // in twips, scaled uniformly to the window, runs the timer and hands its ticks and the mouse
@@ -48,6 +48,7 @@ class Form1 : public QWidget, private rink::Host {
     void Picture1_MouseMove(QPointF twips);
     void layoutControls();
     void showScores();
+    void placeScores();
 
     void beep() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
@@ -55,7 +56,7 @@ class Form1 : public QWidget, private rink::Host {
     rink::Game game_;
     TwipsScale scale_;
     RinkView* Picture1;
-    QScrollBar* cpu;
+    SkillBar* cpu;
     QLabel* Label1;
     QLabel* Scorered;
     QLabel* Scoreblue;
