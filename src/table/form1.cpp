@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -181,14 +182,38 @@ void Form1::messageBox(const std::string& prompt, const std::string& title) {
                     QString::fromStdString(prompt), QMessageBox::Ok, this);
     box.setWindowModality(Qt::ApplicationModal);
     widenForTitle(box);
-    // Playing in another program's window, the player keeps the keyboard: the box comes up
-    // without taking it, and the game's window asks for attention instead.
-    if (QApplication::applicationState() != Qt::ApplicationActive) {
-        box.setAttribute(Qt::WA_ShowWithoutActivating);
-        QApplication::alert(this);
-    }
     box_ = &box;
-    box.exec();
+    if (QApplication::applicationState() == Qt::ApplicationActive) {
+        box.exec();
+    } else {
+        // Working in another program's window, the player keeps the keyboard: the box comes up
+        // without taking it and the game's window asks for attention. Qt would activate a modal
+        // window, so the game's controls wait for the box, disabled as under a modal one, and
+        // the box takes the focus once the player comes back.
+        box.setWindowModality(Qt::NonModal);
+        box.setAttribute(Qt::WA_ShowWithoutActivating);
+        const auto comeBack = connect(qApp, &QGuiApplication::applicationStateChanged, &box,
+                                      [&box](Qt::ApplicationState state) {
+                                          if (state == Qt::ApplicationActive) {
+                                              box.raise();
+                                              box.activateWindow();
+                                          }
+                                      });
+        QWidget* const focused = focusWidget();
+        Picture1->setEnabled(false);
+        cpu->setEnabled(false);
+        QEventLoop answered;
+        connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
+        box.show();
+        QApplication::alert(this);
+        answered.exec();
+        disconnect(comeBack);
+        Picture1->setEnabled(true);
+        cpu->setEnabled(true);
+        if (focused) {
+            focused->setFocus();
+        }
+    }
     box_ = nullptr;
     if (!closing_) {
         Timer1.start();

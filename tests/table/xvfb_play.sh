@@ -32,7 +32,10 @@ xdotool mousemove 780 880 # well away from the window, which opens at the top-le
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-wait_for Velmaro 20 >/dev/null || fail "no Velmaro window"
+game=$(wait_for Velmaro 20) || fail "no Velmaro window"
+# No window manager here to focus the new window: the player clicks into it, as it were. (A game
+# in the background would open its goal box without taking the keyboard.)
+xdotool windowfocus --sync "$game"
 sleep 0.5
 import -window root "$shots/start.png"
 [ "$(pixel "$shots/start.png" 91 326)" = "srgb(255,0,0)" ] || fail "red paddle not where laid out"
