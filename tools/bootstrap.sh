@@ -23,6 +23,7 @@ packages=(
     librsvg2-bin
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
+    openbox fontconfig
     pulseaudio pulseaudio-utils sox valgrind
     # installing and packaging: validators, cpack's dpkg-shlibdeps and file
     desktop-file-utils appstream dpkg-dev file
