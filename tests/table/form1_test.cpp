@@ -13,6 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numeric>
+#include <string>
+#include <tuple>
+#include <vector>
+
 namespace {
 
 struct Window : ::testing::Test {
@@ -232,6 +238,163 @@ TEST_F(Window, WallFoldsBeepThroughTheWindow) {
     s.vy = 0;
     QTRY_VERIFY(beeps >= 1);
     EXPECT_GE(form.game().state.vx, 0);
+}
+
+// Scores a goal at the top with the scores at `red` - 1 and `blue`, and answers the box.
+void redScores(Form1& form, int red, int blue) {
+    form.game().controls.Scorered.Caption = std::to_string(red - 1);
+    form.game().controls.Scoreblue.Caption = std::to_string(blue);
+    rink::GameState& s = form.game().state;
+    s.puckX = 1600;
+    s.puckY = 10;
+    s.vx = 0;
+    s.vy = -100;
+    QTimer poll;
+    bool answered = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QMessageBox* box = openBox(); box && !answered) {
+            answered = true;
+            QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+        }
+    });
+    poll.start(5);
+    QTRY_VERIFY_WITH_TIMEOUT(answered && !openBox(), 5000);
+}
+
+TEST_F(Window, ScoresReadInFullAtEverySizeWithoutPassingTheRink) {
+    for (const auto& [red, blue] : {std::pair{10, 100}, {99999, 99999}, {100, 7}}) {
+        redScores(form, red, blue);
+        for (const QSize size : {QSize(233, 415), QSize(350, 623), QSize(466, 830), QSize(560, 996),
+                                 QSize(900, 415)}) {
+            form.resize(size);
+            const QRect rink = this->rink()->rect();
+            for (const auto& [name, score, laidOutTop] :
+                 {std::tuple{"Scorered", red, 3000}, {"Scoreblue", blue, 2400}}) {
+                const QLabel* label = child<QLabel>(name);
+                const QString text = QString::number(score);
+                ASSERT_EQ(label->text(), text);
+                const double scale = rink.width() / 3495.0;
+                const QRect at = label->geometry();
+                const QFontMetrics metrics(label->font());
+                const QString where = QStringLiteral("%1 \"%2\" in %3x%4")
+                                          .arg(name, text)
+                                          .arg(size.width())
+                                          .arg(size.height());
+                // The whole caption fits: its advance and the ink of its last digit.
+                EXPECT_GE(at.width(), metrics.horizontalAdvance(text)) << where.toStdString();
+                EXPECT_GE(at.width(), metrics.boundingRect(text).right() + 1)
+                    << where.toStdString();
+                EXPECT_GE(at.height(), metrics.height()) << where.toStdString();
+                EXPECT_TRUE(rink.contains(at)) << where.toStdString();
+                EXPECT_NEAR(at.top(), laidOutTop * scale, 1) << where.toStdString();
+                // The laid-out left edge, unless the rink's right edge makes room to the left.
+                if (std::lround(2880 * scale) + at.width() <= rink.width()) {
+                    EXPECT_NEAR(at.left(), 2880 * scale, 1) << where.toStdString();
+                } else {
+                    EXPECT_EQ(at.right(), rink.right()) << where.toStdString();
+                }
+            }
+        }
+        form.resize(233, 415);
+    }
+}
+
+// The rows of column `x` of `image` that are full black.
+std::vector<int> blackRows(const QImage& image, int x) {
+    std::vector<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixelColor(x, y) == QColor(0, 0, 0)) {
+            rows.push_back(y);
+        }
+    }
+    return rows;
+}
+
+std::vector<int> span(int first, int count) {
+    std::vector<int> rows(count);
+    std::iota(rows.begin(), rows.end(), first);
+    return rows;
+}
+
+TEST_F(Window, LinesAreWholeRowsOfBlackAtEveryIntegerScale) {
+    for (int k : {1, 2, 3}) {
+        form.resize(233 * k, 415 * k);
+        const QImage rink = this->rink()->grab().toImage();
+        // The centre line at 2880 twips, 1 pixel wide as laid out: k rows whose middle is as
+        // near the line's as the grid allows. Column 10 lies left of every shape.
+        const std::vector<int> centre = blackRows(rink, 10 * k);
+        ASSERT_EQ(centre.size(), std::size_t(k)) << "at " << k << "x";
+        ASSERT_EQ(centre, span(centre.front(), k)) << "at " << k << "x";
+        EXPECT_LE(std::abs(centre.front() + k / 2.0 - 192 * k), 0.5) << "at " << k << "x";
+        EXPECT_EQ(rink.pixelColor(10 * k, centre.front() - 1), QColor(236, 244, 248));
+        EXPECT_EQ(rink.pixelColor(10 * k, centre.back() + 1), QColor(236, 244, 248));
+        // The goal lines, 10 pixels wide: the top one half outside the rink.
+        std::vector<int> lines = span(0, 5 * k);
+        lines.insert(lines.end(), centre.begin(), centre.end());
+        const std::vector<int> bottom = span(371 * k, 10 * k);
+        lines.insert(lines.end(), bottom.begin(), bottom.end());
+        EXPECT_EQ(blackRows(rink, 120 * k), lines) << "at " << k << "x";
+    }
+}
+
+int differingPixels(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            count += a.pixel(x, y) != b.pixel(x, y);
+        }
+    }
+    return count;
+}
+
+TEST_F(Window, FocusStartsOnTheRinkAndTheFocusedControlShowsIt) {
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QScrollBar* cpu = child<QScrollBar>("cpu");
+    EXPECT_EQ(QApplication::focusWidget(), rink());
+    const QColor highlight = rink()->palette().color(QPalette::Highlight);
+    EXPECT_EQ(rink()->grab().toImage().pixelColor(0, 100), highlight);
+    const QImage unfocused = cpu->grab().toImage();
+
+    QTest::keyClick(&form, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), cpu);
+    const QImage focused = cpu->grab().toImage();
+    EXPECT_GE(differingPixels(unfocused, focused), 2 * (cpu->width() + cpu->height()));
+    EXPECT_EQ(focused.pixelColor(0, cpu->height() / 2), highlight);
+    EXPECT_NE(rink()->grab().toImage().pixelColor(0, 100), highlight);
+}
+
+// The bounding box of the dark pixels (the arrow) in the slider's left arrow button.
+QRect leftArrow(QScrollBar* cpu) {
+    const QImage image = cpu->grab().toImage();
+    QRect arrow;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.height(); ++x) {
+            if (qGray(image.pixel(x, y)) < 110) {
+                arrow |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return arrow;
+}
+
+TEST_F(Window, TheWholeSliderScalesWithTheWindowArrowsIncluded) {
+    QScrollBar* cpu = child<QScrollBar>("cpu");
+    const QRect small = leftArrow(cpu);
+    ASSERT_FALSE(small.isEmpty());
+    for (int k : {2, 3}) {
+        form.resize(233 * k, 415 * k);
+        const QRect large = leftArrow(cpu);
+        EXPECT_NEAR(large.width(), k * small.width(), k) << "at " << k << "x";
+        EXPECT_NEAR(large.height(), k * small.height(), k) << "at " << k << "x";
+        EXPECT_NEAR(large.left(), k * small.left(), k) << "at " << k << "x";
+    }
+    // The mouse meets the arrows where they are drawn: at the inner tip of the right one.
+    const QRect large = leftArrow(cpu);
+    cpu->setValue(70);
+    QTest::mouseClick(cpu, Qt::LeftButton, {},
+                      QPoint(cpu->width() - 1 - large.right(), cpu->height() / 2));
+    EXPECT_EQ(cpu->value(), 90); // one small step, not a page
 }
 
 TEST(Sound, WithoutAnAudioOutputTheClickFallsBackToTheBell) {
