@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QPixmap>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -30,16 +31,34 @@ int main(int argc, char* argv[]) {
     form.beeper = [] {};
     form.resize(form.minimumSize() * scale);
     rink::Game& game = form.game();
+    form.show();
+    // Red has just scored to lead 2 to 1: a real goal, its box answered, so that the labels show
+    // what the window itself shows after one.
+    game.controls.Scorered.Caption = "1";
+    game.controls.Scoreblue.Caption = "1";
+    game.state.puckX = 1600;
+    game.state.puckY = 10;
+    game.state.vx = 0;
+    game.state.vy = -100;
+    QEventLoop goal;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        } else if (game.controls.Scorered.Caption == "2" && !game.state.goalPending) {
+            goal.quit();
+        }
+    });
+    answer.start(5);
+    goal.exec();
+    answer.stop();
     // A moment of play: a stroke from the red paddle sending the puck up toward the blue goal.
     game.mouseMove(2000, 4300);
     game.state.puckX = 1500;
     game.state.puckY = 3500;
     game.state.vx = 20;
     game.state.vy = -150;
-    game.controls.Scorered.Caption = "2";
-    game.controls.Scoreblue.Caption = "1";
-    // A few real ticks, so that the labels and shapes show what the window itself draws.
-    form.show();
+    // A few real ticks, so that the shapes show what the window itself draws.
     QEventLoop play;
     QTimer::singleShot(60, &play, &QEventLoop::quit);
     play.exec();
