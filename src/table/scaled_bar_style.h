@@ -5,9 +5,9 @@
 
 #include <functional>
 
-// The style of a scroll bar that is drawn at its laid-out size and scaled: the metrics that place
-// its arrow buttons and its handle are the base style's times the bar's scale, so that the mouse
-// meets each part where it is drawn. Everything else is the base style's.
+// The style of a scroll bar that scales with the window: the metrics that place its arrow buttons
+// and its handle are the base style's times the bar's scale, so that the parts are drawn and met
+// by the mouse in proportion at any size. Everything else is the base style's.
 class ScaledBarStyle : public QProxyStyle {
   public:
     // Takes ownership of `base`; `scale` gives the bar's current scale (window pixels per

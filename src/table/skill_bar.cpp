@@ -27,7 +27,7 @@ constexpr double focusFrameWidth = 2;
 } // namespace
 
 SkillBar::SkillBar(QWidget* parent)
-    : QScrollBar(Qt::Horizontal, parent), look_(freshStyle()),
+    : QScrollBar(Qt::Horizontal, parent),
       hits_(std::make_unique<ScaledBarStyle>(freshStyle(), [this] { return scale_; })) {
     setStyle(hits_.get());
 }
@@ -66,25 +66,69 @@ void SkillBar::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void SkillBar::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+    // Drawn here in window pixels, not by the style and magnified: the parts stand where the
+    // scaled style puts them (and so where the mouse meets them), and every edge and arrow stays
+    // sharp at any scale.
     QStyleOptionSlider option;
     initStyleOption(&option);
-    option.subControls = QStyle::SC_All;
-    if (pressed_ != QStyle::SC_None) {
-        option.activeSubControls = pressed_;
-        option.state |= QStyle::State_Sunken;
-    } else if (underMouse()) {
-        option.activeSubControls = style()->hitTestComplexControl(
-            QStyle::CC_ScrollBar, &option, mapFromGlobal(QCursor::pos()), this);
+    const auto part = [&](QStyle::SubControl control) {
+        return QRectF(style()->subControlRect(QStyle::CC_ScrollBar, &option, control, this));
+    };
+    QStyle::SubControl hovered = QStyle::SC_None;
+    if (pressed_ == QStyle::SC_None && underMouse()) {
+        hovered = style()->hitTestComplexControl(QStyle::CC_ScrollBar, &option,
+                                                 mapFromGlobal(QCursor::pos()), this);
     }
-    option.rect =
-        QRect(0, 0, int(std::lround(width() / scale_)), int(std::lround(height() / scale_)));
-    painter.save();
-    painter.scale(width() / double(option.rect.width()), height() / double(option.rect.height()));
-    look_->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
-    painter.restore();
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const QColor button = palette().color(group, QPalette::Button);
+    const QColor edge = palette().color(group, QPalette::Mid);
+    const auto shade = [&](QStyle::SubControl control) {
+        if (pressed_ == control) {
+            return button.darker(115);
+        }
+        return hovered == control ? button.lighter(106) : button;
+    };
+
+    QPainter painter(this);
+    const double line = std::max(1.0, std::round(scale_));
+    drawBox(painter, QRectF(rect()), palette().color(group, QPalette::Window).darker(108), edge,
+            line);
+
+    const QColor glyph = palette().color(group, QPalette::WindowText);
+    for (const auto& [control, points] :
+         {std::pair{QStyle::SC_ScrollBarSubLine, -1}, {QStyle::SC_ScrollBarAddLine, 1}}) {
+        const QRectF box = part(control);
+        drawBox(painter, box, shade(control), edge, line);
+        drawArrow(painter, box, points, glyph);
+    }
+    const QRectF handle = part(QStyle::SC_ScrollBarSlider);
+    if (!handle.isEmpty() && isEnabled()) {
+        drawBox(painter, handle, shade(QStyle::SC_ScrollBarSlider), edge, line);
+    }
     if (hasFocus()) {
         drawFocusFrame(painter, rect(), focusFrameWidth * scale_,
                        palette().color(QPalette::Highlight));
     }
+}
+
+void SkillBar::drawBox(QPainter& painter, const QRectF& box, const QColor& fill, const QColor& edge,
+                       double line) {
+    painter.fillRect(box, edge);
+    painter.fillRect(box.adjusted(line, line, -line, -line), fill);
+}
+
+void SkillBar::drawArrow(QPainter& painter, const QRectF& box, int points, const QColor& colour) {
+    // A solid triangle a third of the button high, its tip toward `points` (-1 left, 1 right).
+    const double half = box.height() / 6;
+    const QPointF centre = box.center();
+    const double tip = centre.x() + points * half;
+    const double back = centre.x() - points * half;
+    const QPointF corners[] = {
+        {tip, centre.y()}, {back, centre.y() - half * 1.6}, {back, centre.y() + half * 1.6}};
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPolygon(corners, 3);
+    painter.restore();
 }

@@ -6,10 +6,12 @@
 
 #include <memory>
 
+class QPainter;
+
 class ScaledBarStyle;
 
 // cpu, the skill slider: a horizontal scroll bar that scales with the window as a whole, arrows
-// and handle included (it is drawn at its laid-out size and magnified), and that is framed in the
+// and handle included (drawn in window pixels, so sharp at any scale), and that is framed in the
 // highlight colour while it has the keyboard focus.
 class SkillBar : public QScrollBar {
     Q_OBJECT
@@ -30,8 +32,13 @@ class SkillBar : public QScrollBar {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // Fills `box` with `fill` inside an `edge` border `line` pixels wide.
+    static void drawBox(QPainter& painter, const QRectF& box, const QColor& fill,
+                        const QColor& edge, double line);
+    // Draws the arrow glyph of a button `box`, pointing left (`points` -1) or right (1).
+    static void drawArrow(QPainter& painter, const QRectF& box, int points, const QColor& colour);
+
     double scale_ = 1;
     QStyle::SubControl pressed_ = QStyle::SC_None; // the part the mouse holds down, drawn sunken
-    std::unique_ptr<QStyle> look_;                 // draws the bar at its laid-out size
     std::unique_ptr<ScaledBarStyle> hits_;         // the bar's own style: where the mouse meets it
 };
