@@ -22,8 +22,7 @@ desktop=$(echo "$prefix"/share/applications/*.desktop)
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
 [ -z "$out" ] || fail "desktop-file-validate: $out"
 # validate-tree also checks that the metainfo's launchable names a .desktop file in the tree.
-appstreamcli validate-tree --no-net --strict --pedantic "$root" ||
-    fail "appstreamcli validate-tree"
+appstream_clean "$root"
 
 key() { sed -n "s/^$1=//p" "$desktop"; }
 [ -x "$prefix/bin/$(key Exec)" ] || fail "Exec=$(key Exec) is not an installed program"
