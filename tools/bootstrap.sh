@@ -24,8 +24,12 @@ packages=(
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
     pulseaudio pulseaudio-utils sox valgrind
-    # installing and packaging: validators, cpack's dpkg-shlibdeps and file
-    desktop-file-utils appstream dpkg-dev file
+    # the game native on Wayland: weston's headless compositor and Qt's platform plugin
+    weston qt6-wayland
+    # installing and packaging: validators, dpkg-buildpackage with debhelper, lintian,
+    # hardening-check (devscripts), the manual page reader
+    desktop-file-utils appstream file build-essential dpkg-dev debhelper lintian devscripts
+    man-db xz-utils
     # the sanitizers' runtimes for the second test build (g++ brings them; named for clarity)
     libasan8 libubsan1
 )
