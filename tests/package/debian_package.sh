@@ -170,3 +170,25 @@ appstream_clean "$root"
 release=$(grep -o '<release version="[^"]*"' "$root"/usr/share/metainfo/*.xml | head -n 1 | cut -d'"' -f2)
 [ "$release" = "$upstream" ] || fail "the metainfo's newest release is $release, the package $upstream"
 echo "packaged: $deb, Depends: $(field Depends), Recommends: $(field Recommends)"
+
+# Reproducible: the source package unpacked elsewhere and built again, later, in another time
+# zone and umask, gives the same bytes. That build leaves the tests out (nocheck), which must
+# not change the package either, and must not look for any test tool.
+again=$work/again/somewhere/else
+mkdir -p "$again"
+quietly unpack.log dpkg-source -x "velmaro_$version.dsc" "$again/velmaro-$upstream"
+(cd "$again/velmaro-$upstream" && umask 0002 && TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 \
+    DEB_BUILD_OPTIONS="nocheck parallel=2" dpkg-buildpackage -us -uc -b) >again.log 2>&1 || {
+    tail -n 100 again.log
+    fail "the second, nocheck build; the whole log is $work/again.log"
+}
+for built in "$deb" "velmaro-dbgsym_${version}_$arch.deb"; do
+    cmp -s "$built" "$again/$built" || {
+        diff <(dpkg-deb -c "$built") <(dpkg-deb -c "$again/$built") || true
+        fail "$built differs between the two builds"
+    }
+done
+cache=$again/velmaro-$upstream/debian/build/CMakeCache.txt
+! grep -E '^(XVFB_RUN|VALGRIND|GTest_DIR|found_[^:]*):' "$cache" ||
+    fail "the build without tests looked for test tools"
+echo "reproducible: the nocheck build in $again gives the same $(sha256sum "$deb" | cut -c1-16)..."
