@@ -28,7 +28,7 @@ packages=(
     weston qt6-wayland
     # installing and packaging: validators, dpkg-buildpackage with debhelper, lintian,
     # hardening-check (devscripts), the manual page reader
-    desktop-file-utils appstream file build-essential dpkg-dev debhelper lintian devscripts
+    desktop-file-utils appstream appstream-compose file build-essential dpkg-dev debhelper lintian devscripts
     man-db xz-utils
     # the sanitizers' runtimes for the second test build (g++ brings them; named for clarity)
     libasan8 libubsan1

@@ -26,6 +26,19 @@ out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $ou
 # validate-tree also checks that the metainfo's launchable names a .desktop file in the tree.
 appstream_clean "$root"
 
+# A distribution's software catalogue, made with appstreamcli compose from the drawing alone (no
+# bitmap at hand, so it renders its icons from the SVG, as for an SVG-only package): the game
+# must be in it, with its icons.
+svg_only=$work/svg-only
+cp -a "$root" "$svg_only"
+find "$svg_only/usr/share/icons" -name '*.png' -delete
+quietly compose.log appstreamcli compose --origin=velmaro --result-root="$work/catalogue" "$svg_only"
+catalogue=$work/catalogue/usr/share/swcatalog
+zcat "$catalogue/xml/velmaro.xml.gz" | grep -q '<id>io.github.velmaro.Velmaro</id>' ||
+    fail "appstreamcli compose left the game out: $(cat "$work/compose.log")"
+[[ "$(file -b "$catalogue/icons/velmaro/128x128/io.github.velmaro.Velmaro.png")" == \
+    "PNG image data, 128 x 128,"* ]] || fail "appstreamcli compose made no 128 pixel icon"
+
 key() { sed -n "s/^$1=//p" "$desktop"; }
 [ -x "$prefix/$bindir/$(key Exec)" ] || fail "Exec=$(key Exec) is not an installed program"
 icon=$(key Icon)
