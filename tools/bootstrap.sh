@@ -25,8 +25,12 @@ packages=(
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
     openbox fontconfig
     pulseaudio pulseaudio-utils sox valgrind
-    # installing and packaging: validators, cpack's dpkg-shlibdeps and file
-    desktop-file-utils appstream dpkg-dev file
+    # the game native on Wayland: weston's headless compositor and Qt's platform plugin
+    weston qt6-wayland
+    # installing and packaging: validators, dpkg-buildpackage with debhelper, lintian,
+    # hardening-check (devscripts), the manual page reader
+    desktop-file-utils appstream appstream-compose file build-essential dpkg-dev debhelper lintian devscripts
+    man-db xz-utils
     # the sanitizers' runtimes for the second test build (g++ brings them; named for clarity)
     libasan8 libubsan1
 )
@@ -52,5 +56,6 @@ sanitize+=" -fno-omit-frame-pointer"
 cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize"
 cmake --build "$sanitized" -j "$jobs"
+# The package test (label package) builds the normal package again, so it runs only above.
 LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0" \
-    ctest --test-dir "$sanitized" --output-on-failure -j "$jobs"
+    ctest --test-dir "$sanitized" --output-on-failure -j "$jobs" --label-exclude '^package$'
