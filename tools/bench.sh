@@ -14,7 +14,7 @@ logs=$build/bench-logs
 # shellcheck source=tools/lib/packages.sh
 source "$root/tools/lib/packages.sh"
 ensure_packages g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev \
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev librsvg2-bin xvfb xauth xdotool
+    qt6-base-dev qt6-qpa-plugins libgl-dev libopenal-dev librsvg2-bin xvfb xauth xdotool
 
 # The table: one row per figure, with what it is measured against.
 rows=()

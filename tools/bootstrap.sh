@@ -19,11 +19,11 @@ build=${VELMARO_BUILD_DIR:-$root/build}
 
 packages=(
     # building
-    g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+    g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libopenal-dev
     librsvg2-bin
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
-    pulseaudio pulseaudio-utils sox valgrind
+    pulseaudio pulseaudio-utils sox valgrind libsdl2-dev python3 strace
     # installing and packaging: validators, cpack's dpkg-shlibdeps and file
     desktop-file-utils appstream dpkg-dev file
     # the sanitizers' runtimes for the second test build (g++ brings them; named for clarity)
