@@ -19,12 +19,12 @@ build=${VELMARO_BUILD_DIR:-$root/build}
 
 packages=(
     # building
-    g++ make cmake pkg-config qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+    g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libopenal-dev
     librsvg2-bin
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
     openbox fontconfig
-    pulseaudio pulseaudio-utils sox valgrind
+    pulseaudio pulseaudio-utils sox valgrind libsdl2-dev python3 strace
     # the game native on Wayland: weston's headless compositor and Qt's platform plugin
     weston qt6-wayland
     # installing and packaging: validators, dpkg-buildpackage with debhelper, lintian,

@@ -9,6 +9,13 @@
 #                                    window with the game's timer (median of three)
 #   measure.sh startup PROBE RUNS    prints "startup_ms M": the median time from launch to the
 #                                    first painted frame
+#   measure.sh sound GAME SECONDS WORK
+#                                    prints "cpu_sound_pct X cpu_silent_pct Y server_pct Z
+#                                    rss_sound_kb A rss_silent_kb B": the game at the laid-out
+#                                    size with its clicks playing into a null sink of a private
+#                                    sound server (in WORK), and without a server, alternately,
+#                                    three games each (medians; the highest peak memory); the
+#                                    server's own CPU share while the game plays
 set -euo pipefail
 export PULSE_SERVER=unix:/nonexistent/velmaro-bench # no sound card: measure the game alone
 
@@ -87,8 +94,39 @@ startup)
     done
     echo "startup_ms $(printf '%s\n' "${times[@]}" | median)"
     ;;
+sound)
+    work=$4
+    recorder=
+    silent=$PULSE_SERVER
+    rm -rf "$work"
+    mkdir -p "$work"
+    chmod 700 "$work"
+    # shellcheck source=tests/table/sound_server.sh
+    source "$(dirname "$0")/../../tests/table/sound_server.sh"
+    start_server
+    with=() without=() server=() rss_with=() rss_without=()
+    for _ in 1 2 3; do
+        c0=$(cpu_ns "$server_pid")
+        t0=$(now_ns)
+        read -r pct kb <<<"$(play env "$3" laid-out - -u PULSE_SERVER "$2")"
+        c1=$(cpu_ns "$server_pid")
+        t1=$(now_ns)
+        with+=("$pct")
+        rss_with+=("$kb")
+        server+=("$(awk -v c=$((c1 - c0)) -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / ns }')")
+        read -r pct kb <<<"$(play env "$3" laid-out - PULSE_SERVER="$silent" "$2")"
+        without+=("$pct")
+        rss_without+=("$kb")
+    done
+    echo "cpu_sound_pct $(printf '%s\n' "${with[@]}" | median)" \
+        "cpu_silent_pct $(printf '%s\n' "${without[@]}" | median)" \
+        "server_pct $(printf '%s\n' "${server[@]}" | median)" \
+        "rss_sound_kb $(printf '%s\n' "${rss_with[@]}" | sort -n | tail -n 1)" \
+        "rss_silent_kb $(printf '%s\n' "${rss_without[@]}" | sort -n | tail -n 1)"
+    ;;
 *)
-    echo "usage: measure.sh cpu GAME SECONDS | floor PROBE SECONDS | startup PROBE RUNS" >&2
+    echo "usage: measure.sh cpu GAME SECONDS | floor PROBE SECONDS | startup PROBE RUNS" \
+        "| sound GAME SECONDS WORK" >&2
     exit 2
     ;;
 esac

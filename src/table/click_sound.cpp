@@ -1,46 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "click_sound.h"
 
+#include "click_stream.h"
+
 #include <QApplication>
-#include <QAudioDevice>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QFile>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 namespace {
 
-// Whether any audio output exists. A machine without a sound server is an ordinary place to play,
-// so the audio backend's complaints about it are kept off the terminal while it is asked.
-bool hasAudioOutput() {
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    const bool found = !QMediaDevices::audioOutputs().isEmpty();
-    qInstallMessageHandler(previous);
-    return found;
+constexpr int clickRate = 44100;
+
+// The samples of the built-in click: 16-bit mono PCM after a 44-byte WAV header.
+std::vector<std::int16_t> clickSamples() {
+    QFile file(QStringLiteral(":/sounds/click.wav"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    constexpr qsizetype header = 44;
+    if (bytes.size() <= header) {
+        return {};
+    }
+    std::vector<std::int16_t> samples(std::size_t(bytes.size() - header) / 2);
+    std::memcpy(samples.data(), bytes.constData() + header, samples.size() * 2);
+    return samples;
 }
 
 } // namespace
 
-ClickSound::ClickSound(QObject* parent) : QObject(parent) {
-    audible_ = hasAudioOutput();
-    if (!audible_) {
-        return;
-    }
-    for (QSoundEffect*& voice : voices_) {
-        voice = new QSoundEffect(this);
-        voice->setSource(QUrl(QStringLiteral("qrc:/sounds/click.wav")));
-        voice->setVolume(0.8f);
-    }
-}
+ClickSound::ClickSound(QObject* parent)
+    : QObject(parent), stream_(std::make_unique<ClickStream>(clickSamples(), clickRate)) {}
 
 ClickSound::~ClickSound() = default;
 
 void ClickSound::play() {
-    if (!audible_) {
+    if (!stream_->play()) {
         QApplication::beep();
-        return;
     }
-    QSoundEffect* voice = voices_[next_];
-    next_ = (next_ + 1) % voices_.size();
-    voice->play();
+}
+
+bool ClickSound::audible() const {
+    return stream_->open();
 }

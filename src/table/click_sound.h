@@ -3,13 +3,14 @@
 
 #include <QObject>
 
-#include <array>
+#include <memory>
 
-class QSoundEffect;
+class ClickStream;
 
-// The click of a fold or a contact. The sound is built into the program and loaded once; each
-// play() starts at once on the next free voice, so clicks may overlap, and never blocks. Where
-// no audio output exists it falls back to the system bell.
+// The click of a fold or a contact. The sound is built into the program and goes to one audio
+// stream opened at start-up and kept; each play() starts one whole click at the stream's next
+// buffer, clicks may overlap, and play() never blocks. While there is no sound server (at
+// start, or after it went away until it comes back) the system bell stands in.
 class ClickSound : public QObject {
     Q_OBJECT
 
@@ -17,14 +18,12 @@ class ClickSound : public QObject {
     explicit ClickSound(QObject* parent = nullptr);
     ~ClickSound() override;
 
-    // Plays the click once, or rings the bell when there is no audio output.
+    // Plays the click once, or rings the bell when no stream is open.
     void play();
 
-    // True when the click goes to an audio output rather than the bell.
-    bool audible() const { return audible_; }
+    // True when the click goes to an audio stream rather than the bell.
+    bool audible() const;
 
   private:
-    std::array<QSoundEffect*, 4> voices_{};
-    std::size_t next_ = 0;
-    bool audible_ = false;
+    std::unique_ptr<ClickStream> stream_;
 };

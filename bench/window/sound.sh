@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Measures the click path of the real game window (the test probe of tests/table), with its
+# sound going into a null sink of a private sound server in WORK.
+#   sound.sh syscalls PROBE SECONDS WORK
+#       prints "syscalls_sound X syscalls_silent Y": system calls a tick, all threads, counted by
+#       strace while no click sounds (from 100 ms after a click began to the next beep), with
+#       the server and without one; both include the probe's own line of log a tick
+#   sound.sh latency PROBE RECORDER CLICK.wav GAMES WORK
+#       prints "latency_median_ms M latency_worst_ms W clicks N": from the beep to the click
+#       reaching the sink's monitor, over the lone clicks of GAMES fresh games of 15 s each,
+#       at most the first 200
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+tests=$here/../../tests/table
+
+# syscalls_per_quiet_tick LOG STRACE OFFSET_NS: the system calls of the quiet stretches over
+# their ticks. OFFSET_NS turns strace's wall-clock times into the probe's monotonic ones.
+syscalls_per_quiet_tick() {
+    python3 - "$1" "$2" "$3" <<'PY'
+import sys
+log, trace, offset = sys.argv[1], sys.argv[2], int(sys.argv[3])
+beeps, ticks = [], []
+for line in open(log):
+    f = line.split()
+    if f and f[0] in ("beep", "tick"):
+        (beeps if f[0] == "beep" else ticks).append(int(f[1]))
+start, end = ticks[0] + 500_000_000, ticks[-1]  # steady play only
+quiet, last = [], start
+for b in beeps + [end]:
+    if b > last:
+        quiet.append((last, b))
+    last = max(last, b + 100_000_000)
+def inside(t):
+    return any(a <= t < b for a, b in quiet)
+calls = 0
+for line in open(trace):
+    f = line.split()
+    if len(f) > 2 and "(" in f[2] and not f[2].startswith("<..."):
+        if inside(int(float(f[1]) * 1e9) - offset):
+            calls += 1
+n = sum(1 for t in ticks if inside(t))
+print(f"{calls / max(n, 1):.1f}")
+PY
+}
+
+case "$1" in
+syscalls)
+    probe=$2 seconds=$3 work=$4 recorder=
+    rm -rf "$work"
+    mkdir -p "$work"
+    chmod 700 "$work"
+    # shellcheck source=tests/table/sound_server.sh
+    source "$tests/sound_server.sh"
+    : "$recorder"
+    start_server
+    offset=$(python3 -c 'import time; print(time.time_ns() - time.monotonic_ns())')
+    strace -f -qq -ttt -o "$work/sound.strace" "$probe" "$seconds" >"$work/sound.log" 2>/dev/null
+    PULSE_SERVER=unix:/nonexistent/velmaro-bench strace -f -qq -ttt -o "$work/silent.strace" \
+        "$probe" "$seconds" >"$work/silent.log" 2>/dev/null
+    echo "syscalls_sound $(syscalls_per_quiet_tick "$work/sound.log" "$work/sound.strace" "$offset")" \
+        "syscalls_silent $(syscalls_per_quiet_tick "$work/silent.log" "$work/silent.strace" "$offset")"
+    ;;
+latency)
+    probe=$2 recorder=$3 click=$4 games=$5 work=$6
+    rm -rf "$work"
+    mkdir -p "$work"
+    chmod 700 "$work"
+    # shellcheck source=tests/table/sound_server.sh
+    source "$tests/sound_server.sh"
+    start_server
+    : >"$work/latencies"
+    for game in $(seq "$games"); do
+        start_recorder "game$game"
+        "$probe" 15 300 >"$work/probe.log" 2>/dev/null
+        stop_recorder
+        opened=$(awk '$1 == "audible" && $3 == 1 { print $2; exit }' "$work/probe.log")
+        last=$(awk '$1 == "beep" { t = $2 } END { print t }' "$work/probe.log")
+        python3 "$tests/click_count.py" "$click" "$work/probe.log" "$work/game$game.raw" \
+            "$work/game$game.times" $((opened + 200000000)) "$last" "$work/latencies" \
+            >>"$work/counts.txt" || true
+    done
+    head -n 200 "$work/latencies" | sort -n | awk '{ v[NR] = $1 }
+        END { printf "latency_median_ms %.1f latency_worst_ms %.1f clicks %d\n",
+                     v[int((NR + 1) / 2)], v[NR], NR }'
+    ;;
+*)
+    echo "usage: sound.sh syscalls PROBE SECONDS WORK | latency PROBE RECORDER CLICK.wav GAMES WORK" >&2
+    exit 2
+    ;;
+esac

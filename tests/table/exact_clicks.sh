@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Plays the real game, left alone, into a null sink of a private PulseAudio server and matches
+# every click recorded against every beep the game logged: before the first goal box, after it,
+# and after the server was killed and started again. Nothing may reach the game's stderr.
+#   exact_clicks.sh PROBE RECORDER CLICK.wav WORKDIR
+set -euo pipefail
+probe=$1
+recorder=$2
+click=$3
+work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+rm -rf "$work"
+mkdir -p "$work"
+chmod 700 "$work"
+# shellcheck source=tests/table/sound_server.sh
+source "$here/sound_server.sh"
+
+# count WHAT REC FROM TO: matches the clicks of one stretch; a mismatch fails the test at the end.
+failed=()
+count() {
+    echo "$1:"
+    python3 "$here/click_count.py" "$click" "$work/probe.log" "$work/$2.raw" "$work/$2.times" \
+        "$3" "$4" || failed+=("$1: the clicks heard are not the beeps sounded")
+}
+
+# check_quiet: nothing but the offscreen platform's own remark about size hints (no part of the
+# game's sound) may reach the game's stderr.
+check_quiet() {
+    if grep -v 'does not support propagateSizeHints' "$work/probe.err" >&2; then
+        failed+=("the game wrote to the terminal")
+    fi
+}
+
+start_server
+start_recorder before
+"$probe" 60 300 >"$work/probe.log" 2>"$work/probe.err" &
+probe_pid=$!
+opened=$(wait_audible 1 0 5)
+box=$(wait_event box 0 25)
+answered=$(wait_event answered "$box" 5)
+sleep 6
+killed=$(now_ns)
+kill_server KILL
+stop_recorder
+echo "stream open $(((opened - $(first_event tick)) / 1000000)) ms after the first tick"
+# Clicks from 0.2 s after the stream opened until the goal box, and from the box to the kill.
+count "before the goal box" before $((opened + 200000000)) "$box"
+count "after the goal box" before "$answered" $((killed - 100000000))
+
+# The bell stands in while there is no server, and the clicks come back with it.
+if ! bell=$(wait_audible 0 "$answered" 3); then
+    failed+=("the bell did not stand in for the server")
+    bell=$killed
+fi
+echo "bell $(((bell - killed) / 1000000)) ms after the server was killed"
+sleep 1
+restarted=$(now_ns)
+start_server
+start_recorder after
+if ! reopened=$(wait_audible 1 "$bell" 5); then
+    failed+=("the stream did not come back with the server")
+    reopened=$restarted
+fi
+echo "back $(((reopened - restarted) / 1000000)) ms after the server was started again"
+sleep 9
+stopped=$(now_ns)
+stop_recorder
+if kill -TERM "$probe_pid" 2>/dev/null; then
+    wait "$probe_pid" || true
+else
+    status=0
+    wait "$probe_pid" || status=$?
+    failed+=("the game ended by itself, with status $status")
+fi
+probe_pid=
+# (from half a second after both the stream and the recorder were back: a recorder's first
+# buffers may come in a burst, dated late)
+recording=$(awk '{ print $2; exit }' "$work/after.times")
+from=$((reopened > recording ? reopened : recording))
+count "after the server restarted" after $((from + 500000000)) $((stopped - 100000000))
+check_quiet
+if ((${#failed[@]})); then
+    fail "$(printf '%s; ' "${failed[@]}")"
+fi
+echo "every beep heard, whole; nothing on the terminal"

@@ -1,0 +1,92 @@
+# shellcheck shell=bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# A private PulseAudio server with a null sink, and a recorder of that sink, for the sound tests.
+# Sourced; expects $work (an empty private directory) and $recorder (velmaro-sink-recorder).
+# shellcheck disable=SC2154 # both are set by the script that sources this
+export XDG_RUNTIME_DIR=$work HOME=$work
+unset PULSE_SERVER PULSE_SINK
+export PULSE_SOURCE=velmaro_null.monitor
+server_pid=
+recorder_pid=
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/pulse.log" ] && tail -5 "$work/pulse.log" >&2
+    exit 1
+}
+
+now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
+
+# start_server: starts the server and waits until it answers.
+start_server() {
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
+        -L "module-null-sink sink_name=velmaro_null" -L module-native-protocol-unix \
+        2>>"$work/pulse.log" &
+    server_pid=$!
+    for _ in $(seq 100); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    pactl info >/dev/null 2>&1 || fail "no sound server"
+    pactl set-default-sink velmaro_null
+}
+
+# kill_server SIGNAL: ends the server with SIGNAL and waits for it.
+kill_server() {
+    kill "-$1" "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+    server_pid=
+}
+
+# start_recorder NAME: records the sink into $work/NAME.raw (dated by NAME.times).
+start_recorder() {
+    "$recorder" "$work/$1.raw" "$work/$1.times" 2>>"$work/recorder.log" &
+    recorder_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$work/$1.times" ] && return 0
+        sleep 0.05
+    done
+    fail "the recorder did not start"
+}
+
+stop_recorder() {
+    kill -TERM "$recorder_pid" 2>/dev/null || true
+    wait "$recorder_pid" 2>/dev/null || true
+    recorder_pid=
+}
+
+cleanup() {
+    [ -n "$recorder_pid" ] && kill "$recorder_pid" 2>/dev/null
+    [ -n "$server_pid" ] && kill -CONT "$server_pid" 2>/dev/null && kill "$server_pid" 2>/dev/null
+    [ -n "${probe_pid:-}" ] && kill "$probe_pid" 2>/dev/null
+    true
+}
+trap cleanup EXIT
+
+# first_event NAME [AFTER_NS]: the time of the probe's first NAME event (after AFTER_NS).
+first_event() {
+    awk -v k="$1" -v t="${2:-0}" '$1 == k && $2 > t { print $2; exit }' "$work/probe.log"
+}
+
+# wait_event NAME AFTER_NS SECONDS: waits for such an event; prints its time, or fails.
+wait_event() {
+    local t
+    for _ in $(seq $(($3 * 10))); do
+        t=$(first_event "$1" "$2")
+        [ -n "$t" ] && { echo "$t"; return 0; }
+        sleep 0.1
+    done
+    fail "no '$1' from the game within $3 s"
+}
+
+# wait_audible VALUE AFTER_NS SECONDS: waits for the click to go to a stream (1) or the bell (0).
+wait_audible() {
+    local t
+    for _ in $(seq $(($3 * 10))); do
+        t=$(awk -v v="$1" -v t="$2" '$1 == "audible" && $3 == v && $2 > t { print $2; exit }' \
+            "$work/probe.log")
+        [ -n "$t" ] && { echo "$t"; return 0; }
+        sleep 0.1
+    done
+    fail "the click did not go to $([ "$1" = 1 ] && echo "a stream" || echo "the bell") within $3 s"
+}
