@@ -10,9 +10,6 @@ recorder=$2
 click=$3
 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-rm -rf "$work"
-mkdir -p "$work"
-chmod 700 "$work"
 # shellcheck source=tests/table/sound_server.sh
 source "$here/sound_server.sh"
 

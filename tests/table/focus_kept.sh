@@ -8,32 +8,10 @@ set -euo pipefail
 probe=$1
 shots=$2
 mkdir -p "$shots"
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-wait_for() { # wait_for NAME SECONDS: prints the id of a visible window of that name
-    local end=$((SECONDS + $2)) id
-    while ((SECONDS < end)); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=tests/table/openbox_session.sh
+source "$(dirname "$0")/openbox_session.sh"
 
-openbox --sm-disable 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+start_openbox
 xdotool mousemove 990 1090
 
 # The goal comes four seconds after start; meanwhile the player turns to another program.

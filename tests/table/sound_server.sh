@@ -1,8 +1,12 @@
 # shellcheck shell=bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private PulseAudio server with a null sink, and a recorder of that sink, for the sound tests.
-# Sourced; expects $work (an empty private directory) and $recorder (velmaro-sink-recorder).
+# Sourced; expects $work (the test's directory, emptied and made private here) and $recorder
+# (velmaro-sink-recorder).
 # shellcheck disable=SC2154 # both are set by the script that sources this
+rm -rf "$work"
+mkdir -p "$work"
+chmod 700 "$work"
 export XDG_RUNTIME_DIR=$work HOME=$work
 unset PULSE_SERVER PULSE_SINK
 export PULSE_SOURCE=velmaro_null.monitor

@@ -8,9 +8,6 @@ probe=$1
 recorder=$2
 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-rm -rf "$work"
-mkdir -p "$work"
-chmod 700 "$work"
 # shellcheck source=tests/table/sound_server.sh
 source "$here/sound_server.sh"
 : "$recorder" # (the server is stopped: nothing to record)

@@ -10,14 +10,9 @@ probe=$1
 shots=$2
 shift 2
 mkdir -p "$shots"
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
+# shellcheck source=tests/table/openbox_session.sh
+source "$(dirname "$0")/openbox_session.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 flaws=0
 flaw() { # a defect the player would see: reported, and the other checks still run
     echo "FAIL: $*" >&2
@@ -26,18 +21,6 @@ flaw() { # a defect the player would see: reported, and the other checks still r
 crop() { convert "$1" -crop "$2" +repage "$3"; }
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
 differing() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
-wait_for() { # wait_for NAME SECONDS: prints the id of a visible window of that name
-    local end=$((SECONDS + $2)) id
-    while ((SECONDS < end)); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
 wait_gone() { # wait_gone ID SECONDS
     local end=$((SECONDS + $2))
     while xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; do
@@ -53,13 +36,7 @@ client_geometry() {
 # frame_extents ID: "LEFT RIGHT TOP BOTTOM" of the window manager's frame
 frame_extents() { xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'; }
 
-openbox --sm-disable 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
+start_openbox
 xdotool mousemove 990 1090 # out of the way
 
 # The title's text width in openbox's title font: the font rc.xml names for the active window,
