@@ -19,6 +19,9 @@ class ClickMixer {
     // Fills `out` (`frames` samples) with the sounding clicks, or silence, and moves on.
     void render(std::int16_t* out, std::size_t frames);
 
+    // Drops every click still sounding; the next render() is silence.
+    void silence() { voices_.clear(); }
+
     // True while some click has samples left to render.
     bool sounding() const { return !voices_.empty(); }
 

@@ -190,6 +190,8 @@ void ClickStream::closeDevice() {
     device_ = nullptr;
     context_ = nullptr;
     free_.clear();
+    // A click cut off with its stream is over: it must not sound on the next one.
+    mixer_.silence();
 }
 
 bool ClickStream::connected() const {

@@ -43,6 +43,17 @@ TEST(ClickMixer, OverlappingClicksAddAndClickOfOneBufferAddsAsOften) {
     EXPECT_FALSE(mixer.sounding());
 }
 
+TEST(ClickMixer, SilencedClicksAreGoneAndLaterOnesWhole) {
+    ClickMixer mixer({1, 2, 3});
+    mixer.start(2);
+    render(mixer, 1);
+    mixer.silence(); // the stream under them was lost
+    EXPECT_FALSE(mixer.sounding());
+    EXPECT_EQ(render(mixer, 2), Samples({0, 0}));
+    mixer.start();
+    EXPECT_EQ(render(mixer, 4), Samples({1, 2, 3, 0}));
+}
+
 TEST(ClickMixer, SumsClipToTheSixteenBitRange) {
     ClickMixer mixer({30000, -30000, 20000});
     mixer.start(2);
