@@ -168,8 +168,11 @@ bool ClickStream::openDevice() {
     alSourcei(source_, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
     alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
     free_.assign(buffers_.begin(), buffers_.end());
-    if (auto pause = LPALCDEVICEPAUSESOFT(alcGetProcAddress(device_, "alcDevicePauseSOFT"))) {
-        pause(device_);
+    // Pausing corks the stream: the server stops asking for data until the next click.
+    pause_ = LPALCDEVICEPAUSESOFT(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
+    resume_ = LPALCDEVICERESUMESOFT(alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
+    if (pause_) {
+        pause_(device_);
     }
     pending_.store(0);
     open_.store(true);
@@ -189,6 +192,8 @@ void ClickStream::closeDevice() {
     alcCloseDevice(device_);
     device_ = nullptr;
     context_ = nullptr;
+    pause_ = nullptr;
+    resume_ = nullptr;
     free_.clear();
     // A click cut off with its stream is over: it must not sound on the next one.
     mixer_.silence();
@@ -202,8 +207,8 @@ bool ClickStream::connected() const {
 
 // Plays pending clicks, and any that come while they sound, then pauses the device.
 void ClickStream::playOut() {
-    if (auto resume = LPALCDEVICERESUMESOFT(alcGetProcAddress(device_, "alcDeviceResumeSOFT"))) {
-        resume(device_);
+    if (resume_) {
+        resume_(device_);
     }
     for (;;) {
         ALint processed = 0;
@@ -242,7 +247,7 @@ void ClickStream::playOut() {
             return;
         }
     }
-    if (auto pause = LPALCDEVICEPAUSESOFT(alcGetProcAddress(device_, "alcDevicePauseSOFT"))) {
-        pause(device_);
+    if (pause_) {
+        pause_(device_);
     }
 }

@@ -54,6 +54,8 @@ class ClickStream {
 
     ALCdevice_struct* device_ = nullptr;
     ALCcontext_struct* context_ = nullptr;
+    void (*pause_)(ALCdevice_struct*) = nullptr;  // the device's pause and resume, looked up once
+    void (*resume_)(ALCdevice_struct*) = nullptr; // at open; null where OpenAL lacks them
     unsigned source_ = 0;
     std::array<unsigned, 2> buffers_{};
     std::vector<unsigned> free_;

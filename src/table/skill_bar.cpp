@@ -15,7 +15,7 @@
 
 namespace {
 
-// The application's style, a fresh instance of it (the bar's styles must not be shared).
+// A fresh instance of the application's style, for the bar's own proxy style to own.
 QStyle* freshStyle() {
     QStyle* style = QStyleFactory::create(QApplication::style()->name());
     return style ? style : QStyleFactory::create(QStringLiteral("Fusion"));
