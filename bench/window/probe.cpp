@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the real game window and measures it from inside, on whatever display it is given.
-//   velmaro-window-probe startup          prints the wall-clock time (ns since the epoch) at
+//   velmaro-bench-probe startup          prints the wall-clock time (ns since the epoch) at
 //                                         which the rink was first painted, then quits
-//   velmaro-window-probe pacing SECONDS   plays for SECONDS and prints the tick intervals:
+//   velmaro-bench-probe pacing SECONDS   plays for SECONDS and prints the tick intervals:
 //                                         "ticks N nominal_ms X mean_ms M p99_dev_ms D"
-//   velmaro-window-probe idle             an empty window of the same title and size with the
+//   velmaro-bench-probe idle             an empty window of the same title and size with the
 //                                         same timer and nothing else: the floor under the
 //                                         game's CPU figures on this machine
 
@@ -63,7 +63,7 @@ int pacing(Form1& form, double seconds) {
     QTimer::singleShot(int(seconds * 1000), qApp, &QCoreApplication::quit);
     QApplication::exec();
     if (stamps.size() < 3) {
-        std::fprintf(stderr, "velmaro-window-probe: too few ticks (%zu)\n", stamps.size());
+        std::fprintf(stderr, "velmaro-bench-probe: too few ticks (%zu)\n", stamps.size());
         return 1;
     }
     // The first interval includes showing the window; measure steady play.
@@ -120,6 +120,6 @@ int main(int argc, char* argv[]) {
             return pacing(form, seconds);
         }
     }
-    std::fprintf(stderr, "usage: velmaro-window-probe startup | pacing SECONDS | idle\n");
+    std::fprintf(stderr, "usage: velmaro-bench-probe startup | pacing SECONDS | idle\n");
     return 2;
 }
