@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Measures Velmaro against its targets and prints one table of figures.
-#   tools/bench.sh
+#   tools/bench.sh [MEASUREMENT...]
 # Builds in Release in its own build directory (build-bench, or VELMARO_BENCH_BUILD_DIR), keeps
 # every tool's own output under <build>/bench-logs, and exits 1 when a target is missed.
 # shellcheck disable=SC2317 # the measurements are called through the list at the end
@@ -14,7 +14,7 @@ logs=$build/bench-logs
 # shellcheck source=tools/lib/packages.sh
 source "$root/tools/lib/packages.sh"
 ensure_packages g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-    qt6-base-dev qt6-qpa-plugins libgl-dev libopenal-dev librsvg2-bin xvfb xauth xdotool \
+    qt6-base-dev qt6-qpa-plugins libgl-dev libpulse-dev librsvg2-bin xvfb xauth xdotool \
     pulseaudio pulseaudio-utils libsdl2-dev python3 strace
 
 # The table: one row per figure, with what it is measured against.
@@ -87,8 +87,8 @@ on_screen() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
 field() { awk -v k="$1" '{ for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$2"; }
 
 measure_pacing() {
-    build_targets velmaro-window-probe
-    on_screen "$build/bench/window/velmaro-window-probe" pacing 10 >"$logs/pacing.txt" 2>&1 || true
+    build_targets velmaro-bench-probe
+    on_screen "$build/bench/window/velmaro-bench-probe" pacing 10 >"$logs/pacing.txt" 2>&1 || true
     local nominal mean p99
     nominal=$(field nominal_ms "$logs/pacing.txt")
     mean=$(field mean_ms "$logs/pacing.txt")
@@ -119,8 +119,8 @@ measure_cpu_and_memory() {
     row "CPU per second of play, laid-out size (median of 3)" "$small % of a core" "< 2 %" \
         "$(below "$small" 2)"
     row "CPU per second of play, 1920 x 1080 (median of 3)" "$large % of a core" "< 4 %" "$(below "$large" 4)"
-    build_targets velmaro-window-probe
-    on_screen "$root/bench/window/measure.sh" floor "$build/bench/window/velmaro-window-probe" 10 \
+    build_targets velmaro-bench-probe
+    on_screen "$root/bench/window/measure.sh" floor "$build/bench/window/velmaro-bench-probe" 10 \
         >"$logs/floor.txt" 2>&1 || true
     row "  the floor: an empty window with the same timer" \
         "$(field cpu_floor_pct "$logs/floor.txt") % of a core" "(for reference)" yes
@@ -131,8 +131,8 @@ measure_cpu_and_memory() {
 }
 
 measure_startup() {
-    build_targets velmaro-window-probe
-    on_screen "$root/bench/window/measure.sh" startup "$build/bench/window/velmaro-window-probe" 5 \
+    build_targets velmaro-bench-probe
+    on_screen "$root/bench/window/measure.sh" startup "$build/bench/window/velmaro-bench-probe" 5 \
         >"$logs/startup.txt" 2>&1 || true
     local ms
     ms=$(field startup_ms "$logs/startup.txt")
@@ -188,6 +188,10 @@ measure_sound() {
 
 measurements=(measure_golden_traces measure_tick measure_soak measure_pacing measure_cpu_and_memory
     measure_startup measure_sound)
+# Names given on the command line (measure_sound, ...) take only those measurements.
+if (($#)); then
+    measurements=("$@")
+fi
 
 mkdir -p "$logs"
 : >"$logs/build.txt"
