@@ -19,7 +19,7 @@ build=${VELMARO_BUILD_DIR:-$root/build}
 
 packages=(
     # building
-    g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libopenal-dev
+    g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libpulse-dev
     librsvg2-bin
     # testing
     libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core

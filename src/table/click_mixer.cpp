@@ -6,35 +6,36 @@
 #include <utility>
 
 ClickMixer::ClickMixer(std::vector<std::int16_t> click) : click_(std::move(click)) {
-    voices_.reserve(64);
+    sums_.reserve(2 * click_.size());
+    mixed_.reserve(2 * click_.size());
 }
 
-void ClickMixer::start(std::size_t count) {
+void ClickMixer::start(std::size_t at, std::size_t count) {
     if (count == 0 || click_.empty()) {
         return;
     }
-    // Clicks started together are one voice played `count` times as loud.
-    if (!voices_.empty() && voices_.back().position == 0) {
-        voices_.back().copies += count;
-        return;
+    at = std::max(at, from_);
+    const std::size_t dropped = std::min(at - from_, sums_.size());
+    sums_.erase(sums_.begin(), sums_.begin() + std::ptrdiff_t(dropped));
+    from_ = at;
+    if (sums_.size() < click_.size()) {
+        sums_.resize(click_.size(), 0);
     }
-    voices_.push_back({0, count});
+    // A long stall can pile up very many clicks on one sample: the sum only has to stay past
+    // the clipping range, so the count is capped well below any overflow.
+    const long long copies = (long long)std::min<std::size_t>(count, 1u << 20);
+    for (std::size_t i = 0; i < click_.size(); ++i) {
+        sums_[i] += click_[i] * copies;
+    }
+    mixed_.resize(sums_.size());
+    std::transform(sums_.begin(), sums_.end(), mixed_.begin(), [](long long sum) {
+        return std::int16_t(std::clamp<long long>(sum, std::numeric_limits<std::int16_t>::min(),
+                                                  std::numeric_limits<std::int16_t>::max()));
+    });
 }
 
-void ClickMixer::render(std::int16_t* out, std::size_t frames) {
-    constexpr long lowest = std::numeric_limits<std::int16_t>::min();
-    constexpr long highest = std::numeric_limits<std::int16_t>::max();
-    for (std::size_t i = 0; i < frames; ++i) {
-        long sum = 0;
-        for (const Voice& v : voices_) {
-            if (v.position + i < click_.size()) {
-                sum += long(click_[v.position + i]) * long(v.copies);
-            }
-        }
-        out[i] = std::int16_t(std::clamp(sum, lowest, highest));
-    }
-    for (Voice& v : voices_) {
-        v.position += frames;
-    }
-    std::erase_if(voices_, [this](const Voice& v) { return v.position >= click_.size(); });
+void ClickMixer::clear() {
+    sums_.clear();
+    mixed_.clear();
+    from_ = 0;
 }

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "click_stream.h"
 
-#include <AL/al.h>
-#include <AL/alc.h>
-#include <AL/alext.h>
+#include <pulse/context.h>
+#include <pulse/error.h>
+#include <pulse/mainloop.h>
+#include <pulse/proplist.h>
+#include <pulse/stream.h>
 
-#include <sys/mman.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,46 +22,25 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// 256 samples are 5.8 ms at 44.1 kHz: the mixer runs at most two of them ahead of the server.
-constexpr int chunkFrames = 256;
-// While clicks play, how often finished buffers are refilled.
-constexpr auto refillInterval = 2ms;
-// How often an idle stream's connection is checked, and a missing server looked for.
-constexpr auto watchInterval = 250ms;
+// A click that comes while another sounds starts at the next buffer of 256 samples (5.8 ms at
+// 44.1 kHz) after the time it is asked for.
+constexpr std::size_t bufferFrames = 256;
+// What the stream asks of the server: a sink latency of 100 ms, and requests for more data no
+// more often than every 40 ms. The latency is how often the server's sink wakes for us, corked
+// or not, and what a server pays to rewrite its mix for a click; it does not delay the click on
+// a server that rewinds, which plays new data at once. Each wake-up costs the server more than
+// the mixing, so both are long.
+constexpr auto sinkLatency = 100ms;
+constexpr auto requestInterval = 40ms;
+// How long the stream stays uncorked after the end of a burst's last click, for the server to
+// have played it out (corking earlier would cut the click's tail); a click in that time joins
+// the burst.
+constexpr auto playOutMargin = 40ms;
+// How often a missing server is looked for.
 constexpr auto retryInterval = 1s;
 
-// OpenAL Soft reads its settings once, at its first call: speak only to a sound server (its
-// other drivers complain on the terminal when there is no sound card and would keep it from
-// ever using a server started later), with buffers short enough for a click's latency, follow
-// the default output when it changes, and say nothing on the terminal. The settings go in a
-// file in memory; a user's own ALSOFT_CONF or ALSOFT_LOGLEVEL is left alone.
-void configureOpenAL() {
-    static const bool done = [] {
-        setenv("ALSOFT_LOGLEVEL", "0", 0);
-        if (std::getenv("ALSOFT_CONF")) {
-            return true;
-        }
-        static const char settings[] = "[general]\n"
-                                       "drivers = pulse\n"
-                                       "frequency = 44100\n"
-                                       "period_size = 256\n"
-                                       "periods = 3\n"
-                                       "hrtf = false\n"
-                                       "[pulse]\n"
-                                       "allow-moves = true\n"
-                                       "spawn-server = false\n";
-        const int fd = memfd_create("velmaro-openal", MFD_CLOEXEC);
-        if (fd < 0 || write(fd, settings, sizeof settings - 1) != ssize_t(sizeof settings - 1)) {
-            return false;
-        }
-        setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 0);
-        return true;
-    }();
-    (void)done;
-}
-
-// Whether a sound server accepts connections at its local socket. OpenAL Soft gives up on the
-// server for good if it is missing at OpenAL's first call, so that call waits for this.
+// Whether a sound server accepts connections at its local socket: a cheap look before a
+// connection is set up, once a second while there is none.
 bool serverReachable() {
     std::string path;
     if (const char* server = std::getenv("PULSE_SERVER"); server && *server) {
@@ -68,7 +50,7 @@ bool serverReachable() {
         } else if (first.front() == '/') {
             path = first;
         } else {
-            return true; // a server on the network: let OpenAL try it
+            return true; // a server on the network: let the connection try it
         }
     } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
         path = std::string(runtime) + "/pulse/native";
@@ -90,22 +72,41 @@ bool serverReachable() {
     return reached;
 }
 
+// Operations are fire-and-forget: the server carries them out in the order they were sent.
+void forget(pa_operation* operation) {
+    if (operation) {
+        pa_operation_unref(operation);
+    }
+}
+
+std::uint32_t bytesOf(std::chrono::microseconds time, int rate) {
+    return std::uint32_t(time.count() * rate / 1000000 * std::int64_t(sizeof(std::int16_t)));
+}
+
 } // namespace
 
 ClickStream::ClickStream(std::vector<std::int16_t> click, int rate)
-    : rate_(rate), mixer_(std::move(click)), pending_(0), open_(false), mono_(chunkFrames),
-      stereo_(2 * chunkFrames) {
-    configureOpenAL();
-    thread_ = std::thread([this] { run(); });
+    : rate_(rate), mixer_(std::move(click)), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      loop_(pa_mainloop_new()) {
+    if (wakeFd_ >= 0 && loop_) {
+        thread_ = std::thread([this] { run(); });
+        pthread_setname_np(thread_.native_handle(), "velmaro-clicks");
+    }
 }
 
 ClickStream::~ClickStream() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+    stopping_.store(true);
+    if (thread_.joinable()) {
+        const std::uint64_t one = 1;
+        (void)!write(wakeFd_, &one, sizeof one);
+        thread_.join();
     }
-    wake_.notify_one();
-    thread_.join();
+    if (loop_) {
+        pa_mainloop_free(loop_);
+    }
+    if (wakeFd_ >= 0) {
+        close(wakeFd_);
+    }
 }
 
 bool ClickStream::play() {
@@ -113,141 +114,186 @@ bool ClickStream::play() {
         return false;
     }
     pending_.fetch_add(1);
-    {
-        // The stream's thread holds this only to test its flags; taking it here keeps a click
-        // from slipping in between its test and its wait.
-        std::lock_guard lock(mutex_);
-    }
-    wake_.notify_one();
+    const std::uint64_t one = 1;
+    (void)!write(wakeFd_, &one, sizeof one); // non-blocking: a full counter is awake anyway
     return true;
-}
-
-// Waits up to `interval` for a click or the end; true unless the stream is stopping.
-bool ClickStream::waitFor(std::chrono::milliseconds interval) {
-    std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, interval, [this] { return stopping_ || pending_.load() != 0; });
-    return !stopping_;
 }
 
 void ClickStream::run() {
-    bool first = true;
-    while (waitFor(device_ ? watchInterval : (first ? 0ms : retryInterval))) {
-        first = false;
-        if (!device_) {
+    pa_mainloop_api* api = pa_mainloop_get_api(loop_);
+    pa_io_event* wake = api->io_new(
+        api, wakeFd_, PA_IO_EVENT_INPUT,
+        [](pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void*) {
+            std::uint64_t count = 0;
+            (void)!read(fd, &count, sizeof count);
+        },
+        nullptr);
+    while (!stopping_.load()) {
+        const Clock::time_point now = Clock::now();
+        if (lost_) {
+            disconnect(); // the server went away: look for it again from scratch
+            retryAt_ = now + retryInterval;
+        }
+        if (!context_ && now >= retryAt_) {
+            retryAt_ = now + retryInterval;
             if (serverReachable()) {
-                openDevice();
+                connect();
             }
-        } else if (!connected()) {
-            closeDevice(); // the server went away: look for it again from scratch
-        } else if (pending_.load() != 0) {
-            playOut();
+        }
+        serve(now);
+        if (pa_mainloop_prepare(loop_, timeout(Clock::now())) < 0 || pa_mainloop_poll(loop_) < 0 ||
+            pa_mainloop_dispatch(loop_) < 0) {
+            break;
         }
     }
-    closeDevice();
+    disconnect();
+    api->io_free(wake);
 }
 
-bool ClickStream::openDevice() {
-    ALCdevice* device = alcOpenDevice(nullptr);
-    if (!device) {
-        return false;
-    }
-    const ALCint attributes[] = {ALC_FREQUENCY, rate_, ALC_HRTF_SOFT, ALC_FALSE, 0};
-    ALCcontext* context = alcCreateContext(device, attributes);
-    if (!context || !alcMakeContextCurrent(context)) {
-        if (context) {
-            alcDestroyContext(context);
-        }
-        alcCloseDevice(device);
-        return false;
-    }
-    device_ = device;
-    context_ = context;
-    alGenSources(1, &source_);
-    alGenBuffers(ALsizei(buffers_.size()), buffers_.data());
-    // The click's samples go to both speakers as they are, not panned.
-    alSourcei(source_, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
-    alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
-    free_.assign(buffers_.begin(), buffers_.end());
-    // Pausing corks the stream: the server stops asking for data until the next click.
-    pause_ = LPALCDEVICEPAUSESOFT(alcGetProcAddress(device_, "alcDevicePauseSOFT"));
-    resume_ = LPALCDEVICERESUMESOFT(alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
-    if (pause_) {
-        pause_(device_);
-    }
-    pending_.store(0);
-    open_.store(true);
-    return true;
-}
-
-void ClickStream::closeDevice() {
-    if (!device_) {
+void ClickStream::connect() {
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Velmaro");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "io.github.velmaro.Velmaro");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "velmaro");
+    context_ = pa_context_new_with_proplist(pa_mainloop_get_api(loop_), "Velmaro", properties);
+    pa_proplist_free(properties);
+    if (!context_) {
         return;
     }
+    pa_context_set_state_callback(
+        context_,
+        [](pa_context* context, void* self) {
+            static_cast<ClickStream*>(self)->contextChanged(pa_context_get_state(context));
+        },
+        this);
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        lost_ = true;
+    }
+}
+
+void ClickStream::contextChanged(int state) {
+    if (state == PA_CONTEXT_READY) {
+        openStream();
+    } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
+        lost_ = true;
+    }
+}
+
+void ClickStream::openStream() {
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, std::uint32_t(rate_), 1};
+    stream_ = pa_stream_new(context_, "Clicks", &spec, nullptr);
+    if (!stream_) {
+        lost_ = true;
+        return;
+    }
+    pa_stream_set_state_callback(
+        stream_,
+        [](pa_stream* stream, void* self) {
+            auto* owner = static_cast<ClickStream*>(self);
+            const pa_stream_state_t state = pa_stream_get_state(stream);
+            if (state == PA_STREAM_READY) {
+                owner->open_.store(true);
+            } else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+                owner->lost_ = true;
+            }
+        },
+        this);
+    const std::uint32_t minreq = bytesOf(requestInterval, rate_);
+    pa_buffer_attr buffer{};
+    buffer.maxlength = std::uint32_t(-1);
+    buffer.tlength = bytesOf(sinkLatency, rate_) + 2 * minreq; // the server's sink latency
+    buffer.prebuf = 0; // play whatever is there at once, and go on after a gap
+    buffer.minreq = minreq;
+    buffer.fragsize = std::uint32_t(-1);
+    // Not bound to a sink: the server moves the stream when the default output changes.
+    if (pa_stream_connect_playback(stream_, nullptr, &buffer, PA_STREAM_START_CORKED, nullptr,
+                                   nullptr) < 0) {
+        lost_ = true;
+    }
+}
+
+void ClickStream::disconnect() {
     open_.store(false);
-    alSourceStop(source_);
-    alDeleteSources(1, &source_);
-    alDeleteBuffers(ALsizei(buffers_.size()), buffers_.data());
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(context_);
-    alcCloseDevice(device_);
-    device_ = nullptr;
-    context_ = nullptr;
-    pause_ = nullptr;
-    resume_ = nullptr;
-    free_.clear();
-    // A click cut off with its stream is over: it must not sound on the next one.
-    mixer_.silence();
+    if (stream_) {
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+    }
+    if (context_) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
+        context_ = nullptr;
+    }
+    lost_ = false;
+    sounding_ = false;
+    // Clicks cut off with their stream are over: they must not sound on the next one.
+    mixer_.clear();
+    pending_.store(0);
 }
 
-bool ClickStream::connected() const {
-    ALCint connected = ALC_FALSE;
-    alcGetIntegerv(device_, ALC_CONNECTED, 1, &connected);
-    return connected == ALC_TRUE;
+ClickStream::Clock::duration ClickStream::played(std::size_t samples) const {
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::microseconds(std::int64_t(samples) * 1000000 / rate_));
 }
 
-// Plays pending clicks, and any that come while they sound, then pauses the device.
-void ClickStream::playOut() {
-    if (resume_) {
-        resume_(device_);
+// Writes the clicks asked for since the last time, and corks the stream once a burst is over.
+void ClickStream::serve(Clock::time_point now) {
+    if (!open_.load() || lost_) {
+        return;
     }
-    for (;;) {
-        ALint processed = 0;
-        alGetSourcei(source_, AL_BUFFERS_PROCESSED, &processed);
-        for (; processed > 0; --processed) {
-            ALuint buffer = 0;
-            alSourceUnqueueBuffers(source_, 1, &buffer);
-            free_.push_back(buffer);
+    if (const unsigned count = pending_.exchange(0); count != 0) {
+        if (!sounding_) {
+            // A new burst, at the stream's read position. Uncorked first, so that the data
+            // ends an underrun: the server then rewrites what it has mixed ahead and plays the
+            // click at once (written before, its head is cut).
+            forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
+            mixer_.clear();
+            mixer_.start(0, count);
+            pa_stream_write(stream_, mixer_.samples(), (mixer_.end() - mixer_.from()) * 2, nullptr,
+                            0, PA_SEEK_RELATIVE_ON_READ);
+            sounding_ = true;
+            burstStart_ = now;
+        } else {
+            // Mixed into the burst from the next buffer on, which has not been played yet: the
+            // burst started playing no earlier than it was written.
+            const auto elapsed =
+                std::chrono::duration_cast<std::chrono::microseconds>(now - burstStart_);
+            const std::size_t sample = std::size_t(elapsed.count() * rate_ / 1000000);
+            const std::size_t at = (sample + bufferFrames - 1) / bufferFrames * bufferFrames;
+            mixer_.start(at, count);
+            const std::int64_t offset =
+                (std::int64_t(mixer_.from()) - std::int64_t(written_)) * std::int64_t(2);
+            pa_stream_write(stream_, mixer_.samples(), (mixer_.end() - mixer_.from()) * 2, nullptr,
+                            offset, PA_SEEK_RELATIVE);
         }
-        while (!free_.empty() && (mixer_.sounding() || pending_.load() != 0)) {
-            mixer_.start(pending_.exchange(0));
-            mixer_.render(mono_.data(), mono_.size());
-            for (std::size_t i = 0; i < mono_.size(); ++i) {
-                stereo_[2 * i] = stereo_[2 * i + 1] = mono_[i];
-            }
-            const ALuint buffer = free_.back();
-            free_.pop_back();
-            alBufferData(buffer, AL_FORMAT_STEREO16, stereo_.data(),
-                         ALsizei(stereo_.size() * sizeof(std::int16_t)), rate_);
-            alSourceQueueBuffers(source_, 1, &buffer);
-        }
-        ALint state = AL_STOPPED;
-        alGetSourcei(source_, AL_SOURCE_STATE, &state);
-        if (state != AL_PLAYING) {
-            if (free_.size() == buffers_.size()) {
-                break; // everything played
-            }
-            alSourcePlay(source_);
-        }
-        if (!connected()) {
-            return;
-        }
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, refillInterval, [this] { return stopping_; });
-        if (stopping_) {
-            return;
-        }
+        written_ = mixer_.end();
+        corkAt_ = burstStart_ + played(written_) + playOutMargin;
     }
-    if (pause_) {
-        pause_(device_);
+    if (sounding_ && now >= corkAt_) {
+        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+        sounding_ = false;
+        mixer_.clear();
+        written_ = 0;
     }
+}
+
+// How long the thread may sleep, in microseconds for the main loop (-1: until woken).
+int ClickStream::timeout(Clock::time_point now) const {
+    Clock::time_point until = Clock::time_point::max();
+    if (!context_) {
+        until = retryAt_;
+    }
+    if (sounding_) {
+        until = std::min(until, corkAt_);
+    }
+    if (lost_) {
+        return 0;
+    }
+    if (until == Clock::time_point::max()) {
+        return -1;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(until - now).count();
+    return int(std::clamp<std::int64_t>(left + 1, 0, 1000000000));
 }

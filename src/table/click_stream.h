@@ -3,26 +3,28 @@
 
 #include "click_mixer.h"
 
-#include <array>
 #include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <vector>
 
-struct ALCdevice_struct;
-struct ALCcontext_struct;
+struct pa_context;
+struct pa_mainloop;
+struct pa_stream;
 
-// One audio stream for the clicks, through OpenAL Soft on the sound server. A thread of its own
-// opens the stream, feeds it from a ClickMixer, pauses it (the server stops asking for data)
-// as soon as the last click has played, watches it, and opens it again whenever the server
-// goes away and comes back. The UI thread only counts clicks into it.
+// One audio stream for the clicks, on the sound server (PulseAudio's protocol, which PipeWire
+// speaks too). A thread of its own connects, keeps the stream corked whenever no click sounds,
+// and connects again whenever the server goes away and comes back. A click is written whole
+// the moment it is asked for, and the stream uncorked: the server plays new data at once, so
+// the server's buffer can stay long and its wake-ups few. A click that comes while another
+// sounds is mixed in, and the rest of the burst rewritten from the next buffer on. The UI
+// thread only counts clicks into it.
 class ClickStream {
   public:
-    // Starts opening the stream for 16-bit mono `click` samples at `rate` samples a second.
+    // Starts connecting, for 16-bit mono `click` samples at `rate` samples a second.
     ClickStream(std::vector<std::int16_t> click, int rate);
-    // Closes the stream; waits for its thread.
+    // Disconnects; waits for its thread.
     ~ClickStream();
 
     ClickStream(const ClickStream&) = delete;
@@ -36,29 +38,32 @@ class ClickStream {
     bool open() const { return open_.load(); }
 
   private:
+    using Clock = std::chrono::steady_clock;
+
     void run();
-    bool openDevice();
-    void closeDevice();
-    bool connected() const;
-    void playOut();
-    bool waitFor(std::chrono::milliseconds interval);
+    void connect();
+    void contextChanged(int state);
+    void openStream();
+    void disconnect();
+    void serve(Clock::time_point now);
+    int timeout(Clock::time_point now) const;
+    Clock::duration played(std::size_t samples) const;
 
     const int rate_;
-    ClickMixer mixer_;              // this thread's alone
-    std::atomic<unsigned> pending_; // clicks asked for and not yet started
-    std::atomic<bool> open_;
+    ClickMixer mixer_;                 // this thread's alone
+    std::atomic<unsigned> pending_{0}; // clicks asked for and not yet written
+    std::atomic<bool> open_{false};
+    std::atomic<bool> stopping_{false};
+    int wakeFd_ = -1; // an eventfd: play() and the destructor wake the thread through it
 
-    std::mutex mutex_; // held only to test or change a flag, never while mixing or in OpenAL
-    std::condition_variable wake_; // a click is pending, or the stream stops
-    bool stopping_ = false;        // guarded by mutex_
-
-    ALCdevice_struct* device_ = nullptr;
-    ALCcontext_struct* context_ = nullptr;
-    void (*pause_)(ALCdevice_struct*) = nullptr;  // the device's pause and resume, looked up once
-    void (*resume_)(ALCdevice_struct*) = nullptr; // at open; null where OpenAL lacks them
-    unsigned source_ = 0;
-    std::array<unsigned, 2> buffers_{};
-    std::vector<unsigned> free_;
-    std::vector<std::int16_t> mono_, stereo_;
+    // The stream's thread alone touches these.
+    pa_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    bool lost_ = false;           // the server went away: disconnect and look for it again
+    Clock::time_point retryAt_{}; // when to look for a missing server next
+    bool sounding_ = false;       // uncorked, a burst under way
+    Clock::time_point burstStart_{}, corkAt_{};
+    std::size_t written_ = 0; // the burst's samples written so far, from its first
     std::thread thread_;
 };
