@@ -4,9 +4,9 @@
 
   click_count.py CLICK.wav PROBE.log REC.raw REC.times FROM_NS TO_NS [LATENCIES]
 
-Takes the beeps logged in [FROM_NS, TO_NS] and the recording (16-bit mono, 44.1 kHz), dated by
-REC.times (per buffer: samples up to its end, arrival time in ns, the probe's clock). Every beep must be heard as one click
-starting within MAX_DELAY after it; beeps closer together than one click's length may share
+Takes the beeps logged in [FROM_NS, TO_NS] (narrowed to where no beep outside is near an edge)
+and the recording (16-bit mono, 44.1 kHz), dated by REC.times (per buffer: samples up to its
+end, arrival time in ns, the probe's clock). Every beep must be heard as one click starting within MAX_DELAY after it; beeps closer together than one click's length may share
 one click. Every click must be as long as the sound itself and as loud (louder where shared).
 No click may come from nowhere. Prints what it found; exits 1 on any mismatch. Writes the
 delay of each click of a lone beep, in ms, to LATENCIES when given.
@@ -43,6 +43,22 @@ def clicks(samples, threshold):
     return found
 
 
+def quiet_edges(beeps, lo, hi):
+    """[lo, hi] moved inwards until no beep outside it is within one delay of it (ns): a click
+    near an edge then belongs to a beep on its own side, never to one just outside."""
+    gap = int((MAX_DELAY + 2 * EARLY) * 1e9)
+    moved = True
+    while moved:
+        moved = False
+        near = [b for b in beeps if lo - gap < b < lo]
+        if near:
+            lo, moved = max(near) + gap, True
+        near = [b for b in beeps if hi < b < hi + gap]
+        if near:
+            hi, moved = min(near) - gap, True
+    return lo, hi
+
+
 def main(argv):
     if len(argv) not in (7, 8):
         print(__doc__, file=sys.stderr)
@@ -55,13 +71,13 @@ def main(argv):
     sound_length = (s1 - s0) / RATE
     click_span = len(sound) / RATE
 
-    lo, hi = int(argv[5]), int(argv[6])
     beeps = []
     with open(argv[2]) as log:
         for line in log:
             f = line.split()
             if f and f[0] == "beep":
                 beeps.append(int(f[1]))
+    lo, hi = quiet_edges(beeps, int(argv[5]), int(argv[6]))
     before = [b for b in beeps if b < lo]
     beeps = [(b - lo) / 1e9 for b in beeps if lo <= b <= hi]
 
@@ -121,6 +137,8 @@ def main(argv):
     for i, h in enumerate(heard):
         if i not in used:
             faults.append(f"click at {h[0]:.3f} s with no beep before it")
+    if not beeps:
+        faults.append("no beep to listen for")
 
     print(f"beeps {len(beeps)} in {len(groups)} groups, clicks heard {len(heard)}, "
           f"faults {len(faults)}")

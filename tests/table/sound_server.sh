@@ -1,8 +1,8 @@
 # shellcheck shell=bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private PulseAudio server with a null sink, and a recorder of that sink, for the sound tests.
-# Sourced; expects $work (the test's directory, emptied and made private here) and $recorder
-# (velmaro-sink-recorder).
+# Sourced; expects $work (the test's directory, emptied and made private here), $recorder
+# (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this directory).
 # shellcheck disable=SC2154 # both are set by the script that sources this
 rm -rf "$work"
 mkdir -p "$work"
@@ -93,4 +93,28 @@ wait_audible() {
         sleep 0.1
     done
     fail "the click did not go to $([ "$1" = 1 ] && echo "a stream" || echo "the bell") within $3 s"
+}
+
+# count WHAT REC FROM TO: matches the clicks recorded in REC between FROM and TO (ns) against the
+# beeps the game logged; a mismatch fails the test at the end (see check_failed).
+failed=()
+count() {
+    echo "$1:"
+    python3 "$here/click_count.py" "$click" "$work/probe.log" "$work/$2.raw" "$work/$2.times" \
+        "$3" "$4" || failed+=("$1: the clicks heard are not the beeps sounded")
+}
+
+# check_quiet: nothing but the offscreen platform's own remark about size hints (no part of the
+# game's sound) may reach the game's stderr.
+check_quiet() {
+    if grep -v 'does not support propagateSizeHints' "$work/probe.err" >&2; then
+        failed+=("the game wrote to the terminal")
+    fi
+}
+
+# check_failed: fails with every fault found, if any.
+check_failed() {
+    if ((${#failed[@]})); then
+        fail "$(printf '%s; ' "${failed[@]}")"
+    fi
 }

@@ -39,7 +39,6 @@ awk -v from=$((stopped + 250000000)) -v to="$resumed" '
         # server would wait for the whole stop
         if (n < 200 || mean > 16.5 || worst > 100) { print "FAIL: the ticks lost their pace"; exit 1 }
     }' "$work/probe.log" || fail "the game waited on a stopped sound server"
-if grep -v 'does not support propagateSizeHints' "$work/probe.err" >&2; then
-    fail "the game wrote to the terminal"
-fi
+check_quiet
+check_failed
 echo "nothing on the terminal"
