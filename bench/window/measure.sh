@@ -31,22 +31,30 @@ cpu_ns() {
 
 now_ns() { date +%s%N; }
 
-# cpu_percent PID SECONDS: the share of one core the process used over SECONDS.
+# cpu_percent PID SECONDS: the share of one core the process used over SECONDS; then that of
+# $watch_pid over the same time, when it is set.
 cpu_percent() {
-    local t0 c0 t1 c1
+    local t0 c0 t1 c1 w0 w1
     t0=$(now_ns)
     c0=$(cpu_ns "$1")
+    [ -n "${watch_pid:-}" ] && w0=$(cpu_ns "$watch_pid")
     sleep "$2"
     t1=$(now_ns)
     c1=$(cpu_ns "$1")
     awk -v c=$((c1 - c0)) -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / ns }'
+    if [ -n "${watch_pid:-}" ]; then
+        w1=$(cpu_ns "$watch_pid")
+        awk -v c=$((w1 - w0)) -v ns=$((t1 - t0)) 'BEGIN { printf " %.2f", 100 * c / ns }'
+    fi
+    echo
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # play GAME SECONDS WIDTH HEIGHT [ARGS...]: starts the game afresh (the first goal comes after about 14 s of
 # play left alone, and no goal box may fall into the measurement), sizes its window, and prints
-# the CPU share and the peak resident memory in kB over SECONDS of play.
+# the CPU share and the peak resident memory in kB over SECONDS of play (then the share of
+# $watch_pid over the same seconds, when it is set).
 play() {
     "$1" "${@:5}" >/dev/null 2>&1 &
     local pid=$! win
@@ -55,9 +63,9 @@ play() {
         xdotool windowsize "$win" "$3" "$4"
     fi
     sleep 1
-    local pct
-    pct=$(cpu_percent "$pid" "$2")
-    echo "$pct $(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")"
+    local pct watched
+    read -r pct watched <<<"$(cpu_percent "$pid" "$2")"
+    echo "$pct $(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status") $watched"
     kill -TERM "$pid"
     wait "$pid"
 }
@@ -106,14 +114,12 @@ sound)
     start_server
     with=() without=() server=() rss_with=() rss_without=()
     for _ in 1 2 3; do
-        c0=$(cpu_ns "$server_pid")
-        t0=$(now_ns)
-        read -r pct kb <<<"$(play env "$3" laid-out - -u PULSE_SERVER "$2")"
-        c1=$(cpu_ns "$server_pid")
-        t1=$(now_ns)
+        # (the server over the same seconds of play as the game: not while the game connects)
+        read -r pct kb share \
+            <<<"$(watch_pid=$server_pid play env "$3" laid-out - -u PULSE_SERVER "$2")"
         with+=("$pct")
         rss_with+=("$kb")
-        server+=("$(awk -v c=$((c1 - c0)) -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / ns }')")
+        server+=("$share")
         read -r pct kb <<<"$(play env "$3" laid-out - PULSE_SERVER="$silent" "$2")"
         without+=("$pct")
         rss_without+=("$kb")

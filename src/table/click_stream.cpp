@@ -25,17 +25,17 @@ using namespace std::chrono_literals;
 // A click that comes while another sounds starts at the next buffer of 256 samples (5.8 ms at
 // 44.1 kHz) after the time it is asked for.
 constexpr std::size_t bufferFrames = 256;
-// What the stream asks of the server: a sink latency of 100 ms, and requests for more data no
+// What the stream asks of the server: a sink latency of 150 ms, and requests for more data no
 // more often than every 40 ms. The latency is how often the server's sink wakes for us, corked
-// or not, and what a server pays to rewrite its mix for a click; it does not delay the click on
-// a server that rewinds, which plays new data at once. Each wake-up costs the server more than
-// the mixing, so both are long.
-constexpr auto sinkLatency = 100ms;
+// or not, and how much of its mix a server rewrites for a click; it does not delay the click on
+// a server that rewinds, which plays new data at once. A wake-up costs the server far more
+// than the mixing, so the latency is long.
+constexpr auto sinkLatency = 150ms;
 constexpr auto requestInterval = 40ms;
 // How long the stream stays uncorked after the end of a burst's last click, for the server to
 // have played it out (corking earlier would cut the click's tail); a click in that time joins
 // the burst.
-constexpr auto playOutMargin = 40ms;
+constexpr auto playOutMargin = 30ms;
 // How often a missing server is looked for.
 constexpr auto retryInterval = 1s;
 
