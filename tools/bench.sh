@@ -82,7 +82,7 @@ measure_soak() {
 }
 
 # The real window on a virtual 1920 x 1080 screen.
-on_screen() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
+on_screen() { xvfb-run -a -s "-noreset -screen 0 1920x1080x24" "$@"; }
 # field NAME FILE: the number after NAME in a line of "name value" pairs.
 field() { awk -v k="$1" '{ for (i = 1; i < NF; i++) if ($i == k) print $(i + 1) }' "$2"; }
 
