@@ -180,8 +180,8 @@ void ClickStream::contextChanged(int state) {
 }
 
 void ClickStream::openStream() {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, std::uint32_t(rate_), 1};
-    stream_ = pa_stream_new(context_, "Clicks", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(rate_), 1};
+    stream_ = pa_stream_new(context_, "Clicks", &format, nullptr);
     if (!stream_) {
         lost_ = true;
         return;
@@ -244,6 +244,8 @@ void ClickStream::serve(Clock::time_point now) {
         return;
     }
     if (const unsigned count = pending_.exchange(0); count != 0) {
+        std::int64_t offset = 0; // bytes, from where the seek mode says
+        pa_seek_mode_t seek = PA_SEEK_RELATIVE_ON_READ;
         if (!sounding_) {
             // A new burst, at the stream's read position. Uncorked first, so that the data
             // ends an underrun: the server then rewrites what it has mixed ahead and plays the
@@ -251,45 +253,45 @@ void ClickStream::serve(Clock::time_point now) {
             forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
             mixer_.clear();
             mixer_.start(0, count);
-            pa_stream_write(stream_, mixer_.samples(), (mixer_.end() - mixer_.from()) * 2, nullptr,
-                            0, PA_SEEK_RELATIVE_ON_READ);
             sounding_ = true;
             burstStart_ = now;
         } else {
             // Mixed into the burst from the next buffer on, which has not been played yet: the
-            // burst started playing no earlier than it was written.
+            // burst started playing no earlier than it was written. The rest of the burst is
+            // written again over what the stream has, from there on.
             const auto elapsed =
                 std::chrono::duration_cast<std::chrono::microseconds>(now - burstStart_);
             const std::size_t sample = std::size_t(elapsed.count() * rate_ / 1000000);
             const std::size_t at = (sample + bufferFrames - 1) / bufferFrames * bufferFrames;
+            const std::size_t written = mixer_.end();
             mixer_.start(at, count);
-            const std::int64_t offset =
-                (std::int64_t(mixer_.from()) - std::int64_t(written_)) * std::int64_t(2);
-            pa_stream_write(stream_, mixer_.samples(), (mixer_.end() - mixer_.from()) * 2, nullptr,
-                            offset, PA_SEEK_RELATIVE);
+            offset = (std::int64_t(mixer_.from()) - std::int64_t(written)) *
+                     std::int64_t(sizeof(std::int16_t));
+            seek = PA_SEEK_RELATIVE;
         }
-        written_ = mixer_.end();
-        corkAt_ = burstStart_ + played(written_) + playOutMargin;
+        pa_stream_write(stream_, mixer_.samples(),
+                        (mixer_.end() - mixer_.from()) * sizeof(std::int16_t), nullptr, offset,
+                        seek);
+        corkAt_ = burstStart_ + played(mixer_.end()) + playOutMargin;
     }
     if (sounding_ && now >= corkAt_) {
         forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
         sounding_ = false;
         mixer_.clear();
-        written_ = 0;
     }
 }
 
 // How long the thread may sleep, in microseconds for the main loop (-1: until woken).
 int ClickStream::timeout(Clock::time_point now) const {
+    if (lost_) {
+        return 0;
+    }
     Clock::time_point until = Clock::time_point::max();
     if (!context_) {
         until = retryAt_;
     }
     if (sounding_) {
         until = std::min(until, corkAt_);
-    }
-    if (lost_) {
-        return 0;
     }
     if (until == Clock::time_point::max()) {
         return -1;

@@ -64,6 +64,5 @@ class ClickStream {
     Clock::time_point retryAt_{}; // when to look for a missing server next
     bool sounding_ = false;       // uncorked, a burst under way
     Clock::time_point burstStart_{}, corkAt_{};
-    std::size_t written_ = 0; // the burst's samples written so far, from its first
     std::thread thread_;
 };
