@@ -38,19 +38,10 @@ switched=$(now_ns)
 sleep 4
 other_end=$(now_ns)
 stop_recorder
-kill -TERM "$probe_pid" 2>/dev/null || failed+=("the game ended by itself")
-wait "$probe_pid" || true
-probe_pid=
+stop_probe
 
-# (from half a second after both the stream and the recorder were there: a recorder's first
-# buffers may come in a burst, dated late)
-from() {
-    local recording
-    recording=$(awk '{ print $2; exit }' "$work/$1.times")
-    echo $((($2 > recording ? $2 : recording) + 500000000))
-}
-count "after the server appeared" first "$(from first "$opened")" $((first_end - 100000000))
-count "after the default output changed" other "$(from other "$switched")" \
+count "after the server appeared" first "$(settled first "$opened")" $((first_end - 100000000))
+count "after the default output changed" other "$(settled other "$switched")" \
     $((other_end - 100000000))
 check_quiet
 check_failed

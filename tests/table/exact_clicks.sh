@@ -47,19 +47,8 @@ echo "back $(((reopened - restarted) / 1000000)) ms after the server was started
 sleep 9
 stopped=$(now_ns)
 stop_recorder
-if kill -TERM "$probe_pid" 2>/dev/null; then
-    wait "$probe_pid" || true
-else
-    status=0
-    wait "$probe_pid" || status=$?
-    failed+=("the game ended by itself, with status $status")
-fi
-probe_pid=
-# (from half a second after both the stream and the recorder were back: a recorder's first
-# buffers may come in a burst, dated late)
-recording=$(awk '{ print $2; exit }' "$work/after.times")
-from=$((reopened > recording ? reopened : recording))
-count "after the server restarted" after $((from + 500000000)) $((stopped - 100000000))
+stop_probe
+count "after the server restarted" after "$(settled after "$reopened")" $((stopped - 100000000))
 check_quiet
 check_failed
 echo "every beep heard, whole; nothing on the terminal"

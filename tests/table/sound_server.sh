@@ -95,6 +95,27 @@ wait_audible() {
     fail "the click did not go to $([ "$1" = 1 ] && echo "a stream" || echo "the bell") within $3 s"
 }
 
+# stop_probe: ends the game the test started ($probe_pid); a game that had ended by itself is a
+# fault.
+stop_probe() {
+    local status=0
+    if kill -TERM "$probe_pid" 2>/dev/null; then
+        wait "$probe_pid" || true
+    else
+        wait "$probe_pid" || status=$?
+        failed+=("the game ended by itself, with status $status")
+    fi
+    probe_pid=
+}
+
+# settled REC NS: half a second after both NS and the first buffer of recording REC, when clicks
+# can be counted (a recorder's first buffers may come in a burst, dated late).
+settled() {
+    local recording
+    recording=$(awk '{ print $2; exit }' "$work/$1.times")
+    echo $((($2 > recording ? $2 : recording) + 500000000))
+}
+
 # count WHAT REC FROM TO: matches the clicks recorded in REC between FROM and TO (ns) against the
 # beeps the game logged; a mismatch fails the test at the end (see check_failed).
 failed=()
