@@ -13,9 +13,7 @@ logs=$build/bench-logs
 
 # shellcheck source=tools/lib/packages.sh
 source "$root/tools/lib/packages.sh"
-ensure_packages g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-    qt6-base-dev qt6-qpa-plugins libgl-dev libpulse-dev librsvg2-bin xvfb xauth xdotool \
-    pulseaudio pulseaudio-utils libsdl2-dev python3 strace
+ensure_project_packages "$root" "${bench_packages[@]}"
 
 # The table: one row per figure, with what it is measured against.
 rows=()
