@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package as a distribution does, with dpkg-buildpackage in a scratch copy of
-# the sources, and checks what comes out: lintian has no error or warning to report, the game is
-# hardened (hardening-check, and the flags the compiler recorded in the debug symbols), and the
-# package unpacked into a scratch root holds exactly the files in files.txt, a manual page that
-# man reads cleanly, icons of the sizes they claim and metadata that validates.
+# Builds the Debian package as a distribution does and checks what comes out. Where this machine
+# can make fresh Debian 12 roots (root rights, mmdebstrap; tools/ci/root.sh), each build runs in a
+# pristine one holding only build-essential, dpkg-dev and the Build-Depends that apt-get build-dep
+# resolves from debian/control, as Debian's builders do, so that a missing Build-Depends fails
+# here; and the built package is installed in a third root and tested there with autopkgtest
+# (debian/tests). Elsewhere the test says so in one line and builds with this machine's packages.
+# Then: lintian has no error or warning to report, the game is hardened (hardening-check, and the
+# flags the compiler recorded in the debug symbols), and the package unpacked into a scratch root
+# holds exactly the files in files.txt, a manual page that man reads cleanly, icons of the sizes
+# they claim and metadata that validates.
 #   debian_package.sh SOURCE_DIR WORK_DIR
 set -euo pipefail
 src=$(cd "$1" && pwd -P)
@@ -12,6 +17,8 @@ work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=tests/install/common.sh
 source "$here/../install/common.sh"
+# shellcheck source=tools/ci/root.sh
+source "$src/tools/ci/root.sh"
 
 # The package build runs the test suite; this test must never run inside the build it started.
 [ -z "${VELMARO_PACKAGE_TEST:-}" ] || fail "started inside the package build it is testing"
@@ -44,8 +51,51 @@ cd "$work"
 tar --exclude="velmaro-$upstream/debian" -cJf "velmaro_$upstream.orig.tar.xz" "velmaro-$upstream"
 quietly source.log dpkg-source -b "velmaro-$upstream"
 
-# The binary package. Two jobs: CI has two cores, and this machine may be shared.
-(cd "$copy" && DEB_BUILD_OPTIONS=parallel=2 dpkg-buildpackage -us -uc -b) >build.log 2>&1 || {
+# build_package DIR LOG PROFILE ENV...: dpkg-buildpackage -us -uc -b in the unpacked sources DIR
+# (two jobs: CI has two cores, and this machine may be shared), with the build profile PROFILE
+# (or none) and the environment ENV, its output in $work/LOG; the packages land beside DIR. In a
+# fresh root, the sources sit at the same path as here, and only what comes out is copied back.
+if why=$(root_unavailable); then
+    echo "package: no fresh Debian root here ($why): building with this machine's packages"
+    build_package() {
+        local dir=$1 log=$2 profile=$3
+        shift 3
+        (cd "$dir" && env "$@" DEB_BUILD_PROFILES="$profile" dpkg-buildpackage -us -uc -b) \
+            >"$work/$log" 2>&1
+    }
+else
+    echo "package: building in fresh Debian 12 roots"
+    roots=$work/roots
+    mkdir -p "$roots"
+    quietly roots.log root_tarball "$roots/pristine.tar"
+    build_package() {
+        local dir=$1 log=$2 profile=$3 in
+        shift 3
+        in=$roots/${log%.log}
+        root_unpack "$roots/pristine.tar" "$in"
+        mkdir -p "$in$dir"
+        cp -a "$dir/." "$in$dir"
+        root_run "$in" bash -euc '
+            dir=$1 profile=$2
+            shift 2
+            apt-get update -qq
+            apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -y -qq --no-install-recommends \
+                -o Dpkg::Use-Pty=0 "$@"; }
+            apt_get install build-essential dpkg-dev >/dev/null
+            apt_get ${profile:+--build-profiles="$profile"} build-dep "$dir/" >/dev/null
+            cd "$dir"
+            exec env "$@" DEB_BUILD_PROFILES="$profile" dpkg-buildpackage -us -uc -b
+        ' build "$dir" "$profile" "$@" >"$work/$log" 2>&1 || return 1
+        cp "$in$(dirname "$dir")"/*.deb "$in$(dirname "$dir")"/*.changes \
+            "$in$(dirname "$dir")"/*.buildinfo "$(dirname "$dir")/"
+        mkdir -p "$dir/debian/build"
+        cp "$in$dir/debian/build/CMakeCache.txt" "$dir/debian/build/"
+        rm -rf "$in"
+    }
+fi
+
+# The binary package, with its tests.
+build_package "$copy" build.log "" DEB_BUILD_OPTIONS=parallel=2 || {
     tail -n 200 build.log
     fail "dpkg-buildpackage -us -uc -b; the whole log is $work/build.log"
 }
@@ -177,8 +227,8 @@ echo "packaged: $deb, Depends: $(field Depends), Recommends: $(field Recommends)
 again=$work/again/somewhere/else
 mkdir -p "$again"
 quietly unpack.log dpkg-source -x "velmaro_$version.dsc" "$again/velmaro-$upstream"
-(cd "$again/velmaro-$upstream" && umask 0002 && TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 \
-    DEB_BUILD_OPTIONS="nocheck parallel=2" dpkg-buildpackage -us -uc -b) >again.log 2>&1 || {
+(umask 0002 && build_package "$again/velmaro-$upstream" again.log nocheck TZ=Pacific/Kiritimati \
+    LC_ALL=C.UTF-8 DEB_BUILD_OPTIONS="nocheck parallel=2") || {
     tail -n 100 again.log
     fail "the second, nocheck build; the whole log is $work/again.log"
 }
@@ -192,3 +242,25 @@ cache=$again/velmaro-$upstream/debian/build/CMakeCache.txt
 ! grep -E '^(XVFB_RUN|VALGRIND|GTest_DIR|found_[^:]*):' "$cache" ||
     fail "the build without tests looked for test tools"
 echo "reproducible: the nocheck build in $again gives the same $(sha256sum "$deb" | cut -c1-16)..."
+
+# The package as installed, tested as installed: autopkgtest runs debian/tests in a fresh root
+# where it installs the package and what the tests depend on, as Debian's CI does.
+if [ -n "${roots:-}" ]; then
+    in=$roots/autopkgtest
+    root_unpack "$roots/pristine.tar" "$in"
+    mkdir -p "$in/srv/package"
+    cp "$deb" "$in/srv/package/"
+    cp -a "$copy" "$in/srv/package/"
+    root_run "$in" bash -euc '
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            -o Dpkg::Use-Pty=0 autopkgtest >/dev/null
+        cd /srv/package
+        exec autopkgtest --output-dir=out "$1" "$2" -- null
+    ' autopkgtest "$deb" "velmaro-$upstream" >autopkgtest.log 2>&1 || {
+        tail -n 60 autopkgtest.log
+        fail "autopkgtest of the installed package; the whole log is $work/autopkgtest.log"
+    }
+    grep -E '^command1 +PASS' autopkgtest.log || fail "autopkgtest ran no passing test"
+    rm -rf "$in"
+fi
