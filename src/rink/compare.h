@@ -9,6 +9,8 @@ namespace rink {
 float max(float a, float b);
 
 // Returns b when a is negative, whatever b is; otherwise the smaller of the two, a on a tie.
+// Not a minimum, and meant so: the computer's step toward a puck on its right is min(vx, skill),
+// the full skill when that puck moves left (vx < 0). Do not replace it with std::min.
 float min(float a, float b);
 
 } // namespace rink

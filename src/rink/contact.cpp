@@ -44,10 +44,10 @@ void contact(GameState& s, Striker p, Host& host) {
     const float dx = static_cast<float>((double(s.puckX) - double(p.X)) + 0.05);
     nvitesse(s.vx, s.vy, dx, dy);
     s.vx = static_cast<float>(std::fabs(double(s.puckX) - double(p.X)) *
-                                  (double(p.X) - double(p.OldX)) / 240.0 +
+                                  (double(p.X) - double(p.OldX)) / contactRadius +
                               double(s.vx));
     s.vy = static_cast<float>(std::fabs(double(s.puckY) - double(p.Y)) *
-                                  (double(p.Y) - double(p.OldY)) / 240.0 +
+                                  (double(p.Y) - double(p.OldY)) / contactRadius +
                               double(s.vy));
 }
 

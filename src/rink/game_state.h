@@ -23,4 +23,22 @@ struct GameState {
     bool goalPending = false; // the puck went out through a goal mouth; the next tick scores
 };
 
+// GameState's fields by name, numbers then flags, in the order the trace tool prints them: the
+// one list of them for the tools and tests that name or walk the fields.
+template <typename T> struct StateField {
+    const char* name;
+    T GameState::*member;
+};
+inline constexpr StateField<float> numberFields[] = {
+    {"puckX", &GameState::puckX},   {"puckY", &GameState::puckY},   {"vx", &GameState::vx},
+    {"vy", &GameState::vy},         {"p1OldX", &GameState::p1OldX}, {"p1X", &GameState::p1X},
+    {"p1OldY", &GameState::p1OldY}, {"p1Y", &GameState::p1Y},       {"p2OldX", &GameState::p2OldX},
+    {"p2X", &GameState::p2X},       {"p2OldY", &GameState::p2OldY}, {"p2Y", &GameState::p2Y},
+};
+inline constexpr StateField<bool> flagFields[] = {
+    {"hit1", &GameState::hit1},
+    {"hit2", &GameState::hit2},
+    {"goalPending", &GameState::goalPending},
+};
+
 } // namespace rink

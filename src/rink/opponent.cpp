@@ -29,6 +29,8 @@ void opponentHorizontal(GameState& s, Controls& c) {
 }
 
 void opponentVertical(GameState& s, Controls& c) {
+    // puckY against Line1.X1 (the centre line's left end, x = 0), not Line1.Y1: as the rules have
+    // it, the computer attacks only a puck above the rink's top edge. Pinned by a test; keep it.
     const bool attack = s.puckY < c.Line1.X1 && s.vy < attackSpeedLimit;
     const auto reach = static_cast<float>(double(s.p2Y) - double(s.puckY));
     if (attack && reach > attackDistance) {

@@ -13,9 +13,7 @@ constexpr double wallFactor = -0.8;
 constexpr float latchSpeed = -15;
 constexpr float leftLimit = 0;
 constexpr float topLimit = 0;
-constexpr float rightLimit = 3200;
 constexpr double rightMirror = 6400;
-constexpr float bottomLimit = 5480;
 constexpr double bottomMirror = 10960;
 
 float scaled(float v) {

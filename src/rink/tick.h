@@ -7,6 +7,11 @@
 
 namespace rink {
 
+// The walls the puck folds at, in twips: its corner stays within 0..rightLimit across and
+// 0..bottomLimit down (the rink less the puck's own size).
+inline constexpr float rightLimit = 3200;
+inline constexpr float bottomLimit = 5480;
+
 // Load handler: gives the game state its starting values from the laid-out puck. The window sets
 // the crosshair pointer itself.
 void Form_Load(GameState& s, const Controls& c);

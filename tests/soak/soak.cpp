@@ -2,11 +2,10 @@
 #include "soak.h"
 
 #include "contact.h"
+#include "tick.h"
 
 #include <cmath>
 #include <initializer_list>
-#include <string_view>
-#include <utility>
 
 namespace soak {
 
@@ -17,30 +16,18 @@ constexpr double pointerWidth = 3480;
 constexpr double pointerHeight = 5760;
 constexpr double pixel = 15;
 
-// The rink the puck must come back to.
-constexpr float rinkRight = 3200;
-constexpr float rinkBottom = 5480;
-
 // The pointer snapped to the pixel grid and kept over the picture.
 double onPicture(double v, double extent) {
     return std::fmin(std::fmax(std::round(v / pixel) * pixel, 0), extent - pixel);
 }
 
 std::string describe(const rink::Game& game) {
-    const rink::GameState& s = game.state;
     std::string text;
-    for (const auto& [name, value] : {std::pair<std::string_view, float>{"puckX", s.puckX},
-                                      {"puckY", s.puckY},
-                                      {"vx", s.vx},
-                                      {"vy", s.vy},
-                                      {"p1X", s.p1X},
-                                      {"p1Y", s.p1Y},
-                                      {"p2X", s.p2X},
-                                      {"p2Y", s.p2Y}}) {
+    for (const auto& f : rink::numberFields) {
         text += ' ';
-        text += name;
+        text += f.name;
         text += '=';
-        text += std::to_string(value);
+        text += std::to_string(game.state.*f.member);
     }
     return text;
 }
@@ -149,9 +136,8 @@ void Player::play(rink::Game& game) {
 std::string Watch::afterTick(const rink::Game& game, const CountingHost& host) {
     const rink::GameState& s = game.state;
     const rink::Controls& c = game.controls;
-    for (float v : {s.puckX, s.puckY, s.vx, s.vy, s.p1OldX, s.p1X, s.p1OldY, s.p1Y, s.p2OldX, s.p2X,
-                    s.p2OldY, s.p2Y}) {
-        if (!std::isfinite(v)) {
+    for (const auto& f : rink::numberFields) {
+        if (!std::isfinite(s.*f.member)) {
             return "a game-state number is not finite:" + describe(game);
         }
     }
@@ -178,7 +164,7 @@ std::string Watch::afterTick(const rink::Game& game, const CountingHost& host) {
     }
 
     const bool inside =
-        s.puckX >= 0 && s.puckX <= rinkRight && s.puckY >= 0 && s.puckY <= rinkBottom;
+        s.puckX >= 0 && s.puckX <= rink::rightLimit && s.puckY >= 0 && s.puckY <= rink::bottomLimit;
     if (inside || s.goalPending || held(s)) {
         outside_ = 0;
         return "";

@@ -93,31 +93,25 @@ int wholeNumber(std::string_view word, int lowest, int highest) {
 using Field = std::variant<float*, bool*>;
 
 std::optional<Field> field(rink::Game& game, std::string_view name) {
-    rink::GameState& s = game.state;
+    for (const auto& f : rink::numberFields) {
+        if (f.name == name) {
+            return &(game.state.*f.member);
+        }
+    }
+    for (const auto& f : rink::flagFields) {
+        if (f.name == name) {
+            return &(game.state.*f.member);
+        }
+    }
     rink::Controls& c = game.controls;
-    const std::pair<std::string_view, Field> fields[] = {
-        {"puckX", &s.puckX},
-        {"puckY", &s.puckY},
-        {"vx", &s.vx},
-        {"vy", &s.vy},
-        {"p1OldX", &s.p1OldX},
-        {"p1X", &s.p1X},
-        {"p1OldY", &s.p1OldY},
-        {"p1Y", &s.p1Y},
-        {"p2OldX", &s.p2OldX},
-        {"p2X", &s.p2X},
-        {"p2OldY", &s.p2OldY},
-        {"p2Y", &s.p2Y},
-        {"hit1", &s.hit1},
-        {"hit2", &s.hit2},
-        {"goalPending", &s.goalPending},
+    const std::pair<std::string_view, float*> shapes[] = {
         {"paddle1.Left", &c.paddle1.Left},
         {"paddle1.Top", &c.paddle1.Top},
         {"paddle2.Left", &c.paddle2.Left},
         {"paddle2.Top", &c.paddle2.Top},
     };
-    for (const auto& [fieldName, target] : fields) {
-        if (fieldName == name) {
+    for (const auto& [shapeName, target] : shapes) {
+        if (shapeName == name) {
             return target;
         }
     }
@@ -149,12 +143,11 @@ std::string tickLine(long long n, const rink::Game& game, int beeps) {
     const rink::GameState& s = game.state;
     const rink::Controls& c = game.controls;
     std::string line = std::to_string(n);
-    for (float v : {s.puckX, s.puckY, s.vx, s.vy, s.p1OldX, s.p1X, s.p1OldY, s.p1Y, s.p2OldX, s.p2X,
-                    s.p2OldY, s.p2Y}) {
-        put(line, v);
+    for (const auto& f : rink::numberFields) {
+        put(line, s.*f.member);
     }
-    for (bool b : {s.hit1, s.hit2, s.goalPending}) {
-        put(line, b);
+    for (const auto& f : rink::flagFields) {
+        put(line, s.*f.member);
     }
     for (float v :
          {c.puck.Left, c.puck.Top, c.paddle1.Left, c.paddle1.Top, c.paddle2.Left, c.paddle2.Top}) {
