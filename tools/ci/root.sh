@@ -56,6 +56,8 @@ root_run() {
     shift
     unshare --mount --pid --fork --kill-child --propagation private -- bash -euc '
         dir=$1; shift
+        # The root a mount point of its own, so that what runs inside can make namespaces too.
+        mount --bind "$dir" "$dir"
         mount -t proc proc "$dir/proc"
         mount --rbind /sys "$dir/sys"
         mount --rbind /dev "$dir/dev"
