@@ -35,9 +35,10 @@ awk -v from=$((stopped + 250000000)) -v to="$resumed" '
         printf "server stopped: %d ticks, mean %.2f ms, worst %.2f ms apart, %d beeps\n",
                n, mean, worst, beeps
         if (beeps < 1) { print "FAIL: no beep while the server was stopped"; exit 1 }
-        # the pace of a 15 ms timer, with room for a loaded machine; a tick that waited for the
-        # server would wait for the whole stop
-        if (n < 200 || mean > 16.5 || worst > 100) { print "FAIL: the ticks lost their pace"; exit 1 }
+        # the pace of a 15 ms timer (316 ticks in the window), with room for a loaded machine
+        # that now and then hands the game a tenth of a second late; a tick that waited for the
+        # server would wait for the whole stop of 5 s, or for a client timeout of seconds
+        if (n < 200 || mean > 16.5 || worst > 1000) { print "FAIL: the ticks lost their pace"; exit 1 }
     }' "$work/probe.log" || fail "the game waited on a stopped sound server"
 check_quiet
 check_failed
