@@ -18,10 +18,16 @@ as_root() {
     fi
 }
 
+# apt_get ARGS...: apt-get as root; waits up to 10 minutes for another apt or dpkg (an
+# unattended upgrade, a second set-up) to let go of its lock instead of failing at once. (The
+# frontend goes through env: sudo drops the caller's environment.)
+apt_get() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+
 # apt_install ARGS...: apt-get with the options of an unattended install.
 apt_install() {
-    DEBIAN_FRONTEND=noninteractive as_root apt-get "$@" -y -qq --no-install-recommends \
-        -o Dpkg::Use-Pty=0
+    apt_get "$@" -y -qq --no-install-recommends -o Dpkg::Use-Pty=0
 }
 
 # missing_packages PACKAGE...: prints those not installed yet, one a line.
@@ -40,7 +46,7 @@ ensure_packages() {
     mapfile -t missing < <(missing_packages "$@")
     ((${#missing[@]} > 0)) || return 0
     echo "Installing: ${missing[*]}"
-    as_root apt-get update -qq
+    apt_get update -qq
     apt_install install "${missing[@]}"
 }
 
@@ -58,7 +64,7 @@ ensure_project_packages() {
     fi
     [ -n "$unmet" ] || ((${#missing[@]} > 0)) || return 0
     echo "Installing: ${missing[*]} ${unmet:+build dependencies $unmet}"
-    as_root apt-get update -qq
+    apt_get update -qq
     if ((${#missing[@]} > 0)); then
         apt_install install "${missing[@]}"
     fi
