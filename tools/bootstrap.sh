@@ -18,7 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMARO_BUILD_DIR:-$root/build}
 
 # How long each step took, for the log: step NAME starts a step and ends the one before.
-step_name= step_start=$SECONDS
+step_name="" step_start=$SECONDS
 step() {
     [ -z "$step_name" ] || echo "bootstrap: $step_name took $((SECONDS - step_start)) s"
     step_name=$1 step_start=$SECONDS
@@ -31,8 +31,10 @@ step installs
 ensure_project_packages "$root"
 
 jobs=$(nproc)
+# Testing, a warning is an error; playing, it is not in the player's way.
+werror=$([ "$mode" = test ] && echo ON || echo OFF)
 step build
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARO_WERROR="$werror"
 cmake --build "$build" -j "$jobs"
 
 if [ "$mode" = play ]; then
@@ -48,11 +50,11 @@ step "sanitizer build"
 sanitized=${VELMARO_SANITIZE_BUILD_DIR:-$build-asan}
 sanitize="-fsanitize=address,undefined -fsanitize=float-divide-by-zero -fno-sanitize-recover=all"
 sanitize+=" -fno-omit-frame-pointer"
-cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARO_WERROR=ON \
     -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize"
 cmake --build "$sanitized" -j "$jobs"
 step "sanitizer tests"
 # The package test (label package) builds the normal package again, so it runs only above.
 LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0" \
     ctest --test-dir "$sanitized" --output-on-failure -j "$jobs" --label-exclude '^package$'
-step done
+step end

@@ -82,8 +82,8 @@ int pacing(Form1& form, double seconds) {
         deviations.push_back(std::fabs(v - nominal));
     }
     std::sort(deviations.begin(), deviations.end());
-    const double p99 = deviations[std::min(deviations.size() - 1,
-                                           std::size_t(std::ceil(0.99 * deviations.size())) - 1)];
+    const double p99 = deviations[std::min(
+        deviations.size() - 1, std::size_t(std::ceil(0.99 * double(deviations.size()))) - 1)];
     std::printf("ticks %zu nominal_ms %.3f mean_ms %.3f p99_dev_ms %.3f\n", intervals.size(),
                 nominal, mean, p99);
     return 0;

@@ -23,7 +23,7 @@ void ClickMixer::start(std::size_t at, std::size_t count) {
     }
     // A long stall can pile up very many clicks on one sample: the sum only has to stay past
     // the clipping range, so the count is capped well below any overflow.
-    const long long copies = (long long)std::min<std::size_t>(count, 1u << 20);
+    const auto copies = static_cast<long long>(std::min<std::size_t>(count, 1u << 20));
     for (std::size_t i = 0; i < click_.size(); ++i) {
         sums_[i] += click_[i] * copies;
     }

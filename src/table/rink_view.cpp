@@ -107,7 +107,7 @@ void RinkView::paintEvent(QPaintEvent* event) {
         const QRectF twips = twipsOf(shape);
         if (needed(twips)) {
             const QPointF corner = scale_.toPixelsF(twips.topLeft());
-            discs_[i].draw(painter, corner, shape.Width * scale_.pixelsPerTwip());
+            discs_[i].draw(painter, corner, double(shape.Width) * scale_.pixelsPerTwip());
         }
     }
 }

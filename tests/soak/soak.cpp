@@ -70,8 +70,8 @@ void Player::chooseStroke(const rink::Game& game) {
     const double pick = uniform(0, 1);
     if (pick < 0.55) {
         // After the puck: the pointer aims near its centre.
-        targetX_ = game.controls.puck.Left + 120 + uniform(-200, 200);
-        targetY_ = game.controls.puck.Top + 120 + uniform(-200, 200);
+        targetX_ = double(game.controls.puck.Left + 120) + uniform(-200, 200);
+        targetY_ = double(game.controls.puck.Top + 120) + uniform(-200, 200);
         speed_ = uniform(40, 400);
         strokeTicks_ = static_cast<int>(uniform(3, 30));
     } else if (pick < 0.8) {
