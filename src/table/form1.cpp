@@ -2,7 +2,6 @@
 #include "form1.h"
 
 #include "click_sound.h"
-#include "mouse.h"
 #include "rink_view.h"
 #include "skill_bar.h"
 
@@ -133,7 +132,7 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Picture1_MouseMove(QPointF twips) {
-    rink::Picture1_MouseMove(game_.controls, 0, 0, float(twips.x()), float(twips.y()));
+    game_.mouseMove(float(twips.x()), float(twips.y()));
     Picture1->refresh();
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "twips_scale.h"
 
-#include <QPainter>
 #include <QSizeF>
 
 #include <algorithm>
@@ -49,9 +48,4 @@ QRectF TwipsScale::snappedLine(QPointF a, QPointF b, double widthTwips, double r
 
 int TwipsScale::pixels(double twips) const {
     return std::max(1, int(std::lround(twips * pixelsPerTwip_)));
-}
-
-void TwipsScale::apply(QPainter& painter) const {
-    painter.translate(origin_);
-    painter.scale(pixelsPerTwip_, pixelsPerTwip_);
 }

@@ -5,8 +5,6 @@
 #include <QRect>
 #include <QRectF>
 
-class QPainter;
-
 // The one mapping between the table's twips and a widget's pixels: a uniform scale and the
 // pixel position of the twips origin. Drawing and mouse input both go through it.
 class TwipsScale {
@@ -38,9 +36,6 @@ class TwipsScale {
 
     // A length in twips as a whole number of pixels, at least 1 (for font sizes).
     int pixels(double twips) const;
-
-    // Makes `painter` draw in twips.
-    void apply(QPainter& painter) const;
 
   private:
     double pixelsPerTwip_;
