@@ -3,10 +3,8 @@
 # What the install tests share; sourced once they have set $work, which it empties.
 : "${work:?the folder to work in}"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/checks.sh"
 
 # quietly LOG COMMAND...: runs COMMAND with its output in $work/LOG, shown only if it fails.
 quietly() {

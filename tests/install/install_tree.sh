@@ -62,13 +62,7 @@ export DISPLAY
 
 "$prefix/$bindir/velmaro" >"$work/game.log" 2>&1 &
 game=$!
-window=
-end=$((SECONDS + 20))
-while [ -z "$window" ] && ((SECONDS < end)) && kill -0 "$game" 2>/dev/null; do
-    window=$(xdotool search --onlyvisible --name '^Velmaro$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] || sleep 0.1
-done
-[ -n "$window" ] || fail "no Velmaro window; the game said: $(cat "$work/game.log")"
+window=$(wait_for Velmaro 20 "$game") || fail "no Velmaro window; the game said: $(cat "$work/game.log")"
 
 xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no 48 x 48 icon"
 class=$(xprop -id "$window" WM_CLASS | sed 's/.*, "\(.*\)"$/\1/')

@@ -9,10 +9,8 @@ set -euo pipefail
 limit=$1
 shift
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "$(dirname "$0")/../lib/checks.sh"
 
 # Nowhere to play a click: the bell stands in, and no sound server is looked for.
 export PULSE_SERVER=unix:/nonexistent/velmaro-window-opens
@@ -21,12 +19,10 @@ xdotool mousemove 780 880 # away from the window, which opens at the top-left
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-end=$((SECONDS + limit))
-until id=$(xdotool search --onlyvisible --name '^Velmaro$' 2>/dev/null | head -n 1) && [ -n "$id" ]; do
-    kill -0 $pid 2>/dev/null || fail "$* exited before a window opened"
-    ((SECONDS < end)) || fail "no Velmaro window within $limit s"
-    sleep 0.2
-done
+id=$(wait_for Velmaro "$limit" "$pid") || {
+    kill -0 "$pid" 2>/dev/null || fail "$* exited before a window opened"
+    fail "no Velmaro window within $limit s"
+}
 sleep 0.5
 shot=${VELMARO_SHOT:-$(mktemp --suffix=.png)}
 import -window root "$shot"

@@ -75,6 +75,7 @@ else
         root_unpack "$roots/pristine.tar" "$in"
         mkdir -p "$in$dir"
         cp -a "$dir/." "$in$dir"
+        # shellcheck disable=SC2016 # expanded by the shell inside
         root_run "$in" bash -euc '
             dir=$1 profile=$2
             shift 2
@@ -251,6 +252,7 @@ if [ -n "${roots:-}" ]; then
     mkdir -p "$in/srv/package"
     cp "$deb" "$in/srv/package/"
     cp -a "$copy" "$in/srv/package/"
+    # shellcheck disable=SC2016 # expanded by the shell inside
     root_run "$in" bash -euc '
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \

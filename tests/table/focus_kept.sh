@@ -38,16 +38,11 @@ sleep 0.5
 import -window "$game" "$shots/held-1.png"
 sleep 0.5
 import -window "$game" "$shots/held-2.png"
-[ "$(compare -metric AE "$shots/held-1.png" "$shots/held-2.png" null: 2>&1 || true)" = 0 ] ||
-    fail "play went on while the box was open"
+same "$shots/held-1.png" "$shots/held-2.png" || fail "play went on while the box was open"
 
 # The player comes back and answers the box.
 xdotool windowactivate --sync "$box"
 sleep 0.5
 xdotool key Return
-for _ in $(seq 100); do
-    xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break
-    sleep 0.1
-done
-! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || fail "the box did not close"
+wait_gone "$box" 10 || fail "the box did not close"
 echo "goal box kept off the other program's keyboard focus ($before), game asked for attention"

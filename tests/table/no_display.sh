@@ -6,10 +6,8 @@ set -euo pipefail
 app=$1
 work=$2
 mkdir -p "$work"
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "$(dirname "$0")/../lib/checks.sh"
 
 # A display number with no server: no socket and no lock file.
 n=271

@@ -6,23 +6,8 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-wait_for() { # wait_for NAME SECONDS: prints the id of a visible window of that name
-    local end=$((SECONDS + $2)) id
-    while ((SECONDS < end)); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/checks.sh"
 
 start_openbox() { # starts openbox and waits until it manages the screen
     openbox --sm-disable 2>/dev/null &

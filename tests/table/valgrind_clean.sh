@@ -7,11 +7,15 @@
 set -euo pipefail
 app=$1
 log=$2
-sources_re='\\((main|quit_on_signal|form1|rink_view|twips_scale|click_sound|[a-z_]+)\\.(cpp|h):[0-9]+\\)'
+# valgrind names the game's own files by their path in the tree (src/table/form1.cpp), and
+# everyone else's by their full path or name alone.
+tree=$(cd "$(dirname "$0")/../.." && pwd)
+sources_re='\\(src/[a-z]+/[a-z_0-9]+\\.(cpp|h):[0-9]+\\)'
 
 # (a child forked to run a helper, such as D-Bus's autolaunch, has none of the game's threads, so
 # everything they own looks lost in its copy of memory: only the game itself is judged)
 valgrind --leak-check=full --show-leak-kinds=definite --num-callers=40 --log-file="$log" \
+    --fullpath-after="$tree/" \
     --child-silent-after-fork=yes "$app" &
 pid=$!
 sleep "${VALGRIND_PLAY_SECONDS:-12}"

@@ -18,16 +18,6 @@ flaw() { # a defect the player would see: reported, and the other checks still r
     echo "FAIL: $*" >&2
     flaws=$((flaws + 1))
 }
-crop() { convert "$1" -crop "$2" +repage "$3"; }
-pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
-differing() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
-wait_gone() { # wait_gone ID SECONDS
-    local end=$((SECONDS + $2))
-    while xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; do
-        ((SECONDS < end)) || return 1
-        sleep 0.1
-    done
-}
 # client_geometry ID: "X Y WIDTH HEIGHT" of a window's client area on the screen
 client_geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}

@@ -8,31 +8,15 @@ app=$1
 shots=$2
 mkdir -p "$shots"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
-same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" = 0 ]; }
-crop() { convert "$1" -crop "$2" +repage "$3"; }
-wait_for() { # wait_for NAME SECONDS: prints the window id once a window of that name exists
-    local end=$((SECONDS + $2))
-    while ((SECONDS < end)); do
-        if id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "$(dirname "$0")/../lib/checks.sh"
 
 xdotool mousemove 780 880 # well away from the window, which opens at the top-left
 "$app" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-game=$(wait_for Velmaro 20) || fail "no Velmaro window"
+game=$(wait_for Velmaro 20 "$pid") || fail "no Velmaro window"
 # No window manager here to focus the new window: the player clicks into it, as it were. (A game
 # in the background would open its goal box without taking the keyboard.)
 xdotool windowfocus --sync "$game"
@@ -40,7 +24,7 @@ sleep 0.5
 import -window root "$shots/start.png"
 [ "$(pixel "$shots/start.png" 91 326)" = "srgb(255,0,0)" ] || fail "red paddle not where laid out"
 
-wait_for "Blue goal" 60 >/dev/null || fail "no Blue goal box"
+box=$(wait_for "Blue goal" 60 "$pid") || fail "no Blue goal box"
 sleep 0.3
 import -window root "$shots/goal-1.png"
 sleep 0.5
@@ -48,11 +32,7 @@ import -window root "$shots/goal-2.png"
 same "$shots/goal-1.png" "$shots/goal-2.png" || fail "something moved while the goal box was open"
 
 xdotool key Return # the box has the keyboard focus
-end=$((SECONDS + 10))
-while xdotool search --onlyvisible --name '^Blue goal$' >/dev/null 2>&1; do
-    ((SECONDS < end)) || fail "goal box did not close"
-    sleep 0.1
-done
+wait_gone "$box" 10 || fail "goal box did not close"
 sleep 0.5
 import -window root "$shots/resumed.png"
 crop "$shots/goal-2.png" 233x385+0+0 "$shots/rink-goal.png"

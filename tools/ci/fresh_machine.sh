@@ -121,4 +121,5 @@ stage checkout copy_tree
 stage "tools/bootstrap.sh test" test_command
 stage "tools/bootstrap.sh play" play_command
 stage_name=
-echo "ci: passed on a fresh Debian 12 root; stages: $(IFS=,; echo "${times[*]}" | sed 's/,/, /g')"
+joined=$(printf '%s, ' "${times[@]}")
+echo "ci: passed on a fresh Debian 12 root; stages: ${joined%, }"

@@ -40,6 +40,7 @@ root_tarball() {
         return 1
     }
     # A root made for the project's scripts: they need nothing but apt to start.
+    # shellcheck disable=SC2016 # the hook's $1 is mmdebstrap's: the root it makes
     mmdebstrap --quiet --variant=minbase --format=tar \
         --customize-hook='cp /etc/hosts "$1/etc/hosts"' \
         bookworm "$1" "${sources[@]}"
@@ -54,6 +55,7 @@ root_unpack() {
 root_run() {
     local dir=$1
     shift
+    # shellcheck disable=SC2016 # expanded by the shell inside
     unshare --mount --pid --fork --kill-child --propagation private -- bash -euc '
         dir=$1; shift
         # The root a mount point of its own, so that what runs inside can make namespaces too.

@@ -7,6 +7,7 @@
 # tests' tools marked <!nocheck>. Only what is neither is listed here, once.
 
 # The benchmarks (tools/bench.sh): Google Benchmark, and strace to count system calls.
+# shellcheck disable=SC2034 # read by the scripts that source this
 bench_packages=(libbenchmark-dev strace)
 
 # as_root COMMAND...: COMMAND as root, through sudo when not root already.
