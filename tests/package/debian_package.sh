@@ -258,8 +258,9 @@ if [ -n "${roots:-}" ]; then
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
             -o Dpkg::Use-Pty=0 autopkgtest >/dev/null
         cd /srv/package
+        # (./NAME.deb: the built package; DIR/: the source tree whose debian/tests run)
         exec autopkgtest --output-dir=out "$1" "$2" -- null
-    ' autopkgtest "$deb" "velmaro-$upstream" >autopkgtest.log 2>&1 || {
+    ' autopkgtest "./$deb" "velmaro-$upstream/" >autopkgtest.log 2>&1 || {
         tail -n 60 autopkgtest.log
         fail "autopkgtest of the installed package; the whole log is $work/autopkgtest.log"
     }
