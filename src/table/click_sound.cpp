@@ -38,8 +38,8 @@ ClickSound::ClickSound(QObject* parent)
 ClickSound::~ClickSound() = default;
 
 void ClickSound::play() {
-    if (!stream_->play()) {
-        QApplication::beep();
+    if (!stream_->play() && bell) {
+        bell();
     }
 }
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QApplication>
 #include <QObject>
+
+#include <functional>
 
 #include <memory>
 
@@ -23,6 +26,9 @@ class ClickSound : public QObject {
 
     // True when the click goes to an audio stream rather than the bell.
     bool audible() const;
+
+    // Rings the bell: the system's own by default; replaceable so that tests can count rings.
+    std::function<void()> bell = &QApplication::beep;
 
   private:
     std::unique_ptr<ClickStream> stream_;
