@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real window as a player sees it under a real window manager (openbox, run under xvfb-run),
 # at the scale factors given (1 2): scores of several digits read in full, the goal box wide
-# enough for its title in openbox's title bar and centred over the game, crisp centre line, a
-# visible keyboard focus, and a goal box that leaves another program's keyboard focus alone.
+# enough for its title in openbox's title bar and centred over the game, crisp centre line, and a
+# visible keyboard focus. (A goal box that leaves another program's focus alone: focus_kept.sh.)
 #   window_manager.sh PROBE SHOTS SCALE...
 set -euo pipefail
 probe=$1
