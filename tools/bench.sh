@@ -174,7 +174,7 @@ measure_sound() {
         "$([ -n "$quiet" ] && below "$quiet" "$(awk -v s="$silent" 'BEGIN { print s + 0.05 }')" || echo no)"
     QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" latency \
         "$build/tests/table/velmaro-beep-probe" "$build/tests/table/velmaro-sink-recorder" \
-        "$build/src/table/click.wav" 6 "$work/latency" >"$logs/sound-latency.txt" 2>&1 || true
+        "$build/src/sound/click.wav" 6 "$work/latency" >"$logs/sound-latency.txt" 2>&1 || true
     local median worst clicks
     median=$(field latency_median_ms "$logs/sound-latency.txt")
     worst=$(field latency_worst_ms "$logs/sound-latency.txt")

@@ -68,7 +68,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Velmaro"));
 
-    auto* click = new ClickSound(this);
+    auto* click = new ClickSound(&QApplication::beep, this);
     beeper = [click] { click->play(); };
 
     Picture1 = new RinkView(game_.controls, this);

@@ -3,7 +3,6 @@
 
 #include "click_stream.h"
 
-#include <QApplication>
 #include <QFile>
 
 #include <cstdint>
@@ -32,14 +31,15 @@ std::vector<std::int16_t> clickSamples() {
 
 } // namespace
 
-ClickSound::ClickSound(QObject* parent)
-    : QObject(parent), stream_(std::make_unique<ClickStream>(clickSamples(), clickRate)) {}
+ClickSound::ClickSound(std::function<void()> bell, QObject* parent)
+    : QObject(parent), bell_(std::move(bell)),
+      stream_(std::make_unique<ClickStream>(clickSamples(), clickRate)) {}
 
 ClickSound::~ClickSound() = default;
 
 void ClickSound::play() {
-    if (!stream_->play() && bell) {
-        bell();
+    if (!stream_->play() && bell_) {
+        bell_();
     }
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QApplication>
 #include <QObject>
 
 #include <functional>
@@ -18,7 +17,8 @@ class ClickSound : public QObject {
     Q_OBJECT
 
   public:
-    explicit ClickSound(QObject* parent = nullptr);
+    // `bell` rings the system bell (the window's to give; tests count it) and is kept.
+    explicit ClickSound(std::function<void()> bell, QObject* parent = nullptr);
     ~ClickSound() override;
 
     // Plays the click once, or rings the bell when no stream is open.
@@ -27,9 +27,7 @@ class ClickSound : public QObject {
     // True when the click goes to an audio stream rather than the bell.
     bool audible() const;
 
-    // Rings the bell: the system's own by default; replaceable so that tests can count rings.
-    std::function<void()> bell = &QApplication::beep;
-
   private:
+    std::function<void()> bell_;
     std::unique_ptr<ClickStream> stream_;
 };
