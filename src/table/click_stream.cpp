@@ -27,10 +27,9 @@ using namespace std::chrono_literals;
 // What the stream asks of the server: at most 50 ms of sound between a click being mixed and
 // the sink playing it, of which the server keeps about 20 ms in the sink and asks for the rest in
 // steps of 5 ms (PA_STREAM_ADJUST_LATENCY splits it so). A click asked for while a burst sounds
-// is mixed into what has not been handed on: it starts within that span. The first click of a
-// burst plays at once on a server that rewinds its sink (PulseAudio), and within one period of
-// the graph on one that does not (PipeWire). The sink's latency is how often the server's sink
-// wakes for us, so it is no shorter than needed (see docs/performance.md).
+// is mixed into what has not been handed on: it starts within that span. A burst's first click
+// is written at the server's read position and PulseAudio plays it at once. Longer spans cost
+// the server fewer wake-ups but delay the later clicks of a burst (docs/performance.md).
 constexpr auto targetLatency = 50ms;
 constexpr auto requestStep = 5ms;
 // How often a missing server is looked for.
