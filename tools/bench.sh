@@ -139,47 +139,61 @@ measure_startup() {
 }
 
 # The clicks really playing into a null sink of a private sound server, against the same game
-# without a server, in one run.
+# without a server, in one run: on PulseAudio and on PipeWire (pipewire-pulse, WirePlumber).
 measure_sound() {
     build_targets velmaro velmaro-beep-probe velmaro-sink-recorder
-    local work=$build/bench-sound
+    local server
+    for server in pulseaudio pipewire; do
+        VELMARO_TEST_SERVER=$server sound_on "$server"
+    done
+}
+
+# sound_on SERVER: the rows of one server.
+sound_on() {
+    local work=$build/bench-sound/$1 name=$1
     on_screen "$root/bench/window/measure.sh" sound "$build/src/app/velmaro" 10 "$work/cpu" \
-        >"$logs/sound-cpu.txt" 2>&1 || true
+        >"$logs/sound-cpu-$name.txt" 2>&1 || true
     local with without server rss
-    with=$(field cpu_sound_pct "$logs/sound-cpu.txt")
-    without=$(field cpu_silent_pct "$logs/sound-cpu.txt")
-    server=$(field server_pct "$logs/sound-cpu.txt")
-    rss=$(field rss_sound_kb "$logs/sound-cpu.txt")
+    with=$(field cpu_sound_pct "$logs/sound-cpu-$name.txt")
+    without=$(field cpu_silent_pct "$logs/sound-cpu-$name.txt")
+    server=$(field server_pct "$logs/sound-cpu-$name.txt")
+    rss=$(field rss_sound_kb "$logs/sound-cpu-$name.txt")
     if [ -z "$with" ]; then
-        row "CPU with the clicks playing" "none, see sound-cpu.txt" "+0.3 points" no
+        row "$name: CPU with the clicks playing" "none, see sound-cpu-$name.txt" "+0.3 points" no
     else
         local more
         more=$(awk -v a="$with" -v b="$without" 'BEGIN { printf "%.2f", a - b }')
-        row "CPU, laid-out size, clicks into a null sink / no server (median of 3)" \
+        row "$name: CPU, laid-out size, clicks into a null sink / no server (median of 3)" \
             "$with % / $without % (+$more points)" "at most +0.3 points" "$(below "$more" 0.31)"
         row "  the sound server's own CPU meanwhile (median of 3)" "$server % of a core" \
             "at most 0.3 %" "$(below "$server" 0.31)"
         local mb
         mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
-        row "peak resident memory, 10 s of play with the clicks playing" "$mb MB" "< 40 MB" \
+        row "  peak resident memory, 10 s of play with the clicks playing" "$mb MB" "< 40 MB" \
             "$(below "$mb" 40)"
     fi
     QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" syscalls \
-        "$build/tests/table/velmaro-beep-probe" 10 "$work/syscalls" >"$logs/sound-syscalls.txt" 2>&1 || true
+        "$build/tests/table/velmaro-beep-probe" 10 "$work/syscalls" >"$logs/sound-syscalls-$name.txt" 2>&1 || true
     local quiet silent
-    quiet=$(field syscalls_sound "$logs/sound-syscalls.txt")
-    silent=$(field syscalls_silent "$logs/sound-syscalls.txt")
-    row "system calls a tick with no click sounding, server / no server (strace)" \
+    quiet=$(field syscalls_sound "$logs/sound-syscalls-$name.txt")
+    silent=$(field syscalls_silent "$logs/sound-syscalls-$name.txt")
+    row "  system calls a tick with no click sounding, server / no server (strace)" \
         "${quiet:-?} / ${silent:-?}" "no more with the server" \
         "$([ -n "$quiet" ] && below "$quiet" "$(awk -v s="$silent" 'BEGIN { print s + 0.05 }')" || echo no)"
     QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" latency \
         "$build/tests/table/velmaro-beep-probe" "$build/tests/table/velmaro-sink-recorder" \
-        "$build/src/sound/click.wav" 6 "$work/latency" >"$logs/sound-latency.txt" 2>&1 || true
-    local median worst clicks
-    median=$(field latency_median_ms "$logs/sound-latency.txt")
-    worst=$(field latency_worst_ms "$logs/sound-latency.txt")
-    clicks=$(field clicks "$logs/sound-latency.txt")
-    row "beep to click at the sink's monitor, median / worst of ${clicks:-0} clicks" \
+        "$build/src/sound/click.wav" 6 "$work/latency" >"$logs/sound-latency-$name.txt" 2>&1 || true
+    local median worst clicks groups lost faults
+    median=$(field latency_median_ms "$logs/sound-latency-$name.txt")
+    worst=$(field latency_worst_ms "$logs/sound-latency-$name.txt")
+    clicks=$(field clicks "$logs/sound-latency-$name.txt")
+    groups=$(field groups "$logs/sound-latency-$name.txt")
+    lost=$(field lost "$logs/sound-latency-$name.txt")
+    faults=$(field faults "$logs/sound-latency-$name.txt")
+    row "  clicks lost (beeps within a click's length as one), 6 games of 15 s, passive recorder" \
+        "${lost:-?} of ${groups:-?} (faults ${faults:-?})" "none" \
+        "$([ "${lost:-x}" = 0 ] && [ "${faults:-x}" = 0 ] && echo yes || echo no)"
+    row "  beep to click at the sink, median / worst of ${clicks:-0} clicks" \
         "${median:-?} ms / ${worst:-?} ms" "worst at most 30 ms" \
         "$([ -n "$worst" ] && below "$worst" 30.01 || echo no)"
 }

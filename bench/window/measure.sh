@@ -15,16 +15,22 @@
 #                                    size with its clicks playing into a null sink of a private
 #                                    sound server (in WORK), and without a server, alternately,
 #                                    three games each (medians; the highest peak memory); the
-#                                    server's own CPU share while the game plays
+#                                    server's own CPU share while the game plays (all its
+#                                    processes: PipeWire's three). $VELMARO_TEST_SERVER picks the
+#                                    server (tests/table/sound_server.sh)
 set -euo pipefail
 export PULSE_SERVER=unix:/nonexistent/velmaro-bench # no sound card: measure the game alone
 
-# cpu_ns PID: nanoseconds all threads of the process have run on a CPU (the scheduler's own count).
+# cpu_ns PID...: nanoseconds all threads of the processes have run on a CPU (the scheduler's own
+# count).
 cpu_ns() {
-    local total=0 ns _ task
-    for task in /proc/"$1"/task/*/schedstat; do
-        read -r ns _ <"$task"
-        total=$((total + ns))
+    local total=0 ns _ task pid
+    for pid in "$@"; do
+        for task in /proc/"$pid"/task/*/schedstat; do
+            [ -r "$task" ] || continue
+            read -r ns _ <"$task"
+            total=$((total + ns))
+        done
     done
     echo "$total"
 }
@@ -32,18 +38,20 @@ cpu_ns() {
 now_ns() { date +%s%N; }
 
 # cpu_percent PID SECONDS: the share of one core the process used over SECONDS; then that of
-# $watch_pid over the same time, when it is set.
+# the processes of $watch_pid (a list) over the same time, when it is set.
 cpu_percent() {
     local t0 c0 t1 c1 w0 w1
     t0=$(now_ns)
     c0=$(cpu_ns "$1")
-    [ -n "${watch_pid:-}" ] && w0=$(cpu_ns "$watch_pid")
+    # shellcheck disable=SC2086 # a list of process ids
+    [ -n "${watch_pid:-}" ] && w0=$(cpu_ns $watch_pid)
     sleep "$2"
     t1=$(now_ns)
     c1=$(cpu_ns "$1")
     awk -v c=$((c1 - c0)) -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / ns }'
     if [ -n "${watch_pid:-}" ]; then
-        w1=$(cpu_ns "$watch_pid")
+        # shellcheck disable=SC2086 # a list of process ids
+        w1=$(cpu_ns $watch_pid)
         awk -v c=$((w1 - w0)) -v ns=$((t1 - t0)) 'BEGIN { printf " %.2f", 100 * c / ns }'
     fi
     echo
@@ -116,7 +124,7 @@ sound)
     for _ in 1 2 3; do
         # (the server over the same seconds of play as the game: not while the game connects)
         read -r pct kb share \
-            <<<"$(watch_pid=$server_pid play env "$3" laid-out - -u PULSE_SERVER "$2")"
+            <<<"$(watch_pid="${server_pids[*]}" play env "$3" laid-out - -u PULSE_SERVER "$2")"
         with+=("$pct")
         rss_with+=("$kb")
         server+=("$share")

@@ -7,9 +7,13 @@
 #       strace while no click sounds (from 100 ms after a click began to the next beep), with
 #       the server and without one; both include the probe's own line of log a tick
 #   sound.sh latency PROBE RECORDER CLICK.wav GAMES WORK
-#       prints "latency_median_ms M latency_worst_ms W clicks N": from the beep to the click
-#       reaching the sink's monitor, over the lone clicks of GAMES fresh games of 15 s each,
-#       at most the first 200
+#       prints "latency_median_ms M latency_worst_ms W clicks N groups G lost L faults F": from
+#       the beep to the click reaching the sink, recorded by a listener that leaves the sink at
+#       the game's timing, over the clicks that have a beep of their own in GAMES fresh games of
+#       15 s each (at most the first 200); and over all of those games, the groups of beeps
+#       (beeps within one click's length of each other), those of them with a click missing,
+#       and every fault the click count found (clicks lost, cut, or with no beep)
+# $VELMARO_TEST_SERVER picks the sound server: pulseaudio or pipewire (tests/table/sound_server.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tests=$here/../../tests/table
@@ -78,11 +82,14 @@ latency)
         last=$(awk '$1 == "beep" { t = $2 } END { print t }' "$work/probe.log")
         python3 "$tests/click_count.py" "$click" "$work/probe.log" "$work/game$game.raw" \
             "$work/game$game.times" $((opened + 200000000)) "$last" "$work/latencies" \
-            >>"$work/counts.txt" || true
+            >"$work/count$game.txt" || true
+        cat "$work/count$game.txt" >>"$work/counts.txt"
     done
     head -n 200 "$work/latencies" | sort -n | awk '{ v[NR] = $1 }
-        END { printf "latency_median_ms %.1f latency_worst_ms %.1f clicks %d\n",
+        END { printf "latency_median_ms %.1f latency_worst_ms %.1f clicks %d ",
                      v[int((NR + 1) / 2)], v[NR], NR }'
+    awk '/^beeps / { groups += $4; faults += $NF } / click\(s\) heard$/ { lost++ }
+        END { printf "groups %d lost %d faults %d\n", groups, lost, faults }' "$work/counts.txt"
     ;;
 *)
     echo "usage: sound.sh syscalls PROBE SECONDS WORK | latency PROBE RECORDER CLICK.wav GAMES WORK" >&2

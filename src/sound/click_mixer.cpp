@@ -34,6 +34,13 @@ void ClickMixer::start(std::size_t at, std::size_t count) {
     });
 }
 
+void ClickMixer::handOn(std::size_t upTo) {
+    const std::size_t dropped = std::min(upTo, end()) - std::min(upTo, from_);
+    sums_.erase(sums_.begin(), sums_.begin() + std::ptrdiff_t(dropped));
+    mixed_.erase(mixed_.begin(), mixed_.begin() + std::ptrdiff_t(dropped));
+    from_ += dropped;
+}
+
 void ClickMixer::clear() {
     sums_.clear();
     mixed_.clear();

@@ -23,6 +23,9 @@ class ClickMixer {
     std::size_t from() const { return from_; }
     std::size_t end() const { return from_ + mixed_.size(); }
 
+    // Drops the samples before `upTo` (at most end()): they have been handed on.
+    void handOn(std::size_t upTo);
+
     // Ends the burst: nothing sounds, and the next burst starts again at sample 0.
     void clear();
 

@@ -6,10 +6,12 @@
 #include <pulse/mainloop.h>
 #include <pulse/proplist.h>
 #include <pulse/stream.h>
+#include <pulse/timeval.h>
 
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -22,20 +24,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A click that comes while another sounds starts at the next buffer of 256 samples (5.8 ms at
-// 44.1 kHz) after the time it is asked for.
-constexpr std::size_t bufferFrames = 256;
-// What the stream asks of the server: a sink latency of 150 ms, and requests for more data no
-// more often than every 40 ms. The latency is how often the server's sink wakes for us, corked
-// or not, and how much of its mix a server rewrites for a click; it does not delay the click on
-// a server that rewinds, which plays new data at once. A wake-up costs the server far more
-// than the mixing, so the latency is long.
-constexpr auto sinkLatency = 150ms;
-constexpr auto requestInterval = 40ms;
-// How long the stream stays uncorked after the end of a burst's last click, for the server to
-// have played it out (corking earlier would cut the click's tail); a click in that time joins
-// the burst.
-constexpr auto playOutMargin = 30ms;
+// What the stream asks of the server: at most 50 ms of sound between a click being mixed and
+// the sink playing it, of which the server keeps about 20 ms in the sink and asks for the rest in
+// steps of 5 ms (PA_STREAM_ADJUST_LATENCY splits it so). A click asked for while a burst sounds
+// is mixed into what has not been handed on: it starts within that span. A burst's first click
+// is written at the server's read position and PulseAudio plays it at once. Longer spans cost
+// the server fewer wake-ups but delay the later clicks of a burst (docs/performance.md).
+constexpr auto targetLatency = 50ms;
+constexpr auto requestStep = 5ms;
 // How often a missing server is looked for.
 constexpr auto retryInterval = 1s;
 
@@ -129,7 +125,7 @@ void ClickStream::run() {
         },
         nullptr);
     while (!stopping_.load()) {
-        const Clock::time_point now = Clock::now();
+        const auto now = std::chrono::steady_clock::now();
         if (lost_) {
             disconnect(); // the server went away: look for it again from scratch
             retryAt_ = now + retryInterval;
@@ -140,8 +136,18 @@ void ClickStream::run() {
                 connect();
             }
         }
-        serve(now);
-        if (pa_mainloop_prepare(loop_, timeout(Clock::now())) < 0 || pa_mainloop_poll(loop_) < 0 ||
+        serve();
+        // Sleeps until woken, or until the next look for a missing server; libpulse's own
+        // timers (the recheck of a burst's end) are the main loop's.
+        int timeout = -1;
+        if (lost_) {
+            timeout = 0;
+        } else if (!context_) {
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+                retryAt_ - std::chrono::steady_clock::now());
+            timeout = int(std::clamp<std::int64_t>(left.count() + 1, 0, 10000000));
+        }
+        if (pa_mainloop_prepare(loop_, timeout) < 0 || pa_mainloop_poll(loop_) < 0 ||
             pa_mainloop_dispatch(loop_) < 0) {
             break;
         }
@@ -198,24 +204,37 @@ void ClickStream::openStream() {
             }
         },
         this);
-    const std::uint32_t minreq = bytesOf(requestInterval, rate_);
+    // The server asks for more: hand on the next stretch of the burst.
+    pa_stream_set_write_callback(
+        stream_,
+        [](pa_stream*, std::size_t, void* self) { static_cast<ClickStream*>(self)->feed(); }, this);
+    // The server ran out: whatever comes next starts where the server now reads.
+    pa_stream_set_underflow_callback(
+        stream_, [](pa_stream*, void* self) { static_cast<ClickStream*>(self)->dry_ = true; },
+        this);
     pa_buffer_attr buffer{};
     buffer.maxlength = std::uint32_t(-1);
-    buffer.tlength = bytesOf(sinkLatency, rate_) + 2 * minreq; // the server's sink latency
+    buffer.tlength = bytesOf(targetLatency, rate_);
     buffer.prebuf = 0; // play whatever is there at once, and go on after a gap
-    buffer.minreq = minreq;
+    buffer.minreq = bytesOf(requestStep, rate_);
     buffer.fragsize = std::uint32_t(-1);
     // Not bound to a sink: the server moves the stream when the default output changes.
-    if (pa_stream_connect_playback(stream_, nullptr, &buffer, PA_STREAM_START_CORKED, nullptr,
-                                   nullptr) < 0) {
+    const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+    if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) {
         lost_ = true;
     }
 }
 
 void ClickStream::disconnect() {
     open_.store(false);
+    if (recheck_) {
+        pa_mainloop_get_api(loop_)->time_free(recheck_);
+        recheck_ = nullptr;
+    }
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_set_write_callback(stream_, nullptr, nullptr);
+        pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
@@ -228,74 +247,112 @@ void ClickStream::disconnect() {
     }
     lost_ = false;
     sounding_ = false;
+    sent_ = 0;
+    checkAfter_ = 0;
     // Clicks cut off with their stream are over: they must not sound on the next one.
     mixer_.clear();
     pending_.store(0);
 }
 
-ClickStream::Clock::duration ClickStream::played(std::size_t samples) const {
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::microseconds(std::int64_t(samples) * 1000000 / rate_));
-}
-
-// Writes the clicks asked for since the last time, and corks the stream once a burst is over.
-void ClickStream::serve(Clock::time_point now) {
+// Mixes the clicks asked for since the last time into the burst, starting one when none sounds.
+void ClickStream::serve() {
     if (!open_.load() || lost_) {
         return;
     }
-    if (const unsigned count = pending_.exchange(0); count != 0) {
-        std::int64_t offset = 0; // bytes, from where the seek mode says
-        pa_seek_mode_t seek = PA_SEEK_RELATIVE_ON_READ;
-        if (!sounding_) {
-            // A new burst, at the stream's read position. Uncorked first, so that the data
-            // ends an underrun: the server then rewrites what it has mixed ahead and plays the
-            // click at once (written before, its head is cut).
-            forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
-            mixer_.clear();
-            mixer_.start(0, count);
-            sounding_ = true;
-            burstStart_ = now;
-        } else {
-            // Mixed into the burst from the next buffer on, which has not been played yet: the
-            // burst started playing no earlier than it was written. The rest of the burst is
-            // written again over what the stream has, from there on.
-            const auto elapsed =
-                std::chrono::duration_cast<std::chrono::microseconds>(now - burstStart_);
-            const std::size_t sample = std::size_t(elapsed.count() * rate_ / 1000000);
-            const std::size_t at = (sample + bufferFrames - 1) / bufferFrames * bufferFrames;
-            const std::size_t written = mixer_.end();
-            mixer_.start(at, count);
-            offset = (std::int64_t(mixer_.from()) - std::int64_t(written)) *
-                     std::int64_t(sizeof(std::int16_t));
-            seek = PA_SEEK_RELATIVE;
-        }
-        pa_stream_write(stream_, mixer_.samples(),
-                        (mixer_.end() - mixer_.from()) * sizeof(std::int16_t), nullptr, offset,
-                        seek);
-        corkAt_ = burstStart_ + played(mixer_.end()) + playOutMargin;
+    const unsigned count = pending_.exchange(0);
+    if (count == 0) {
+        return;
     }
-    if (sounding_ && now >= corkAt_) {
-        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
-        sounding_ = false;
+    if (!sounding_) {
+        // A new burst: uncorked first, then written at the server's read position, which ends
+        // the stream's underrun: the server plays it at once.
+        forget(pa_stream_cork(stream_, 0, nullptr, nullptr));
         mixer_.clear();
+        sent_ = 0;
+        sounding_ = true;
+        dry_ = true;
+    }
+    // Into what the server has not been given yet: it never rewrites what it holds.
+    mixer_.start(sent_, count);
+    checkAfter_ = 0; // a check asked for before this click no longer ends the burst
+    if (recheck_) {
+        pa_mainloop_get_api(loop_)->time_free(recheck_);
+        recheck_ = nullptr;
+    }
+    feed();
+}
+
+// Hands the server as much of the burst as it asks for; once all of it is handed on, asks the
+// server how far it has played.
+void ClickStream::feed() {
+    if (!sounding_ || !stream_) {
+        return;
+    }
+    const std::size_t left = mixer_.end() - sent_;
+    const std::size_t n = std::min(left, pa_stream_writable_size(stream_) / sizeof(std::int16_t));
+    if (n > 0) {
+        pa_stream_write(stream_, mixer_.samples() + (sent_ - mixer_.from()),
+                        n * sizeof(std::int16_t), nullptr, 0,
+                        dry_ ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE);
+        dry_ = false;
+        sent_ += n;
+        mixer_.handOn(sent_);
+        ++writes_;
+    }
+    if (sent_ == mixer_.end() && checkAfter_ == 0) {
+        checkAfter_ = writes_;
+        checkPlayed();
     }
 }
 
-// How long the thread may sleep, in microseconds for the main loop (-1: until woken).
-int ClickStream::timeout(Clock::time_point now) const {
-    if (lost_) {
-        return 0;
+// Asks the server how far it has played.
+void ClickStream::checkPlayed() {
+    forget(pa_stream_update_timing_info(
+        stream_,
+        [](pa_stream*, int success, void* self) {
+            static_cast<ClickStream*>(self)->timed(success);
+        },
+        this));
+}
+
+// Corks the stream once the server's play position (its read index less what its sink holds) has
+// passed the end of what was written; until then asks again when it says that will be. (Not a
+// drain: on PulseAudio a drain answers once the sink has taken the data, before it has played
+// it, and on a stream that starts at once it may not answer at all.)
+void ClickStream::timed(int success) {
+    if (!sounding_ || checkAfter_ != writes_) {
+        return; // a click came since: the check after its own writes ends the burst
     }
-    Clock::time_point until = Clock::time_point::max();
-    if (!context_) {
-        until = retryAt_;
+    const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream_) : nullptr;
+    pa_usec_t played = 0;
+    if (!timing || pa_stream_get_time(stream_, &played) < 0) {
+        return; // the stream is going away with its server
     }
-    if (sounding_) {
-        until = std::min(until, corkAt_);
+    const pa_sample_spec* format = pa_stream_get_sample_spec(stream_);
+    const pa_usec_t end =
+        pa_bytes_to_usec(std::uint64_t(std::max<std::int64_t>(timing->write_index, 0)), format);
+    if (played >= end) {
+        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+        sounding_ = false;
+        checkAfter_ = 0;
+        sent_ = 0;
+        mixer_.clear();
+        return;
     }
-    if (until == Clock::time_point::max()) {
-        return -1;
+    pa_mainloop_api* api = pa_mainloop_get_api(loop_);
+    if (recheck_) {
+        api->time_free(recheck_);
     }
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(until - now).count();
-    return int(std::clamp<std::int64_t>(left + 1, 0, 1000000000));
+    timeval at{};
+    gettimeofday(&at, nullptr);
+    pa_timeval_add(&at, end - played + 1000);
+    recheck_ = api->time_new(
+        api, &at,
+        [](pa_mainloop_api* a, pa_time_event* event, const timeval*, void* self) {
+            auto* owner = static_cast<ClickStream*>(self);
+            a->time_free(event);
+            owner->recheck_ = nullptr;
+            owner->checkPlayed();
+        },
+        this);
 }

@@ -12,14 +12,15 @@
 struct pa_context;
 struct pa_mainloop;
 struct pa_stream;
+struct pa_time_event;
 
 // One audio stream for the clicks, on the sound server (PulseAudio's protocol, which PipeWire
 // speaks too). A thread of its own connects, keeps the stream corked whenever no click sounds,
-// and connects again whenever the server goes away and comes back. A click is written whole
-// the moment it is asked for, and the stream uncorked: the server plays new data at once, so
-// the server's buffer can stay long and its wake-ups few. A click that comes while another
-// sounds is mixed in, and the rest of the burst rewritten from the next buffer on. The UI
-// thread only counts clicks into it.
+// and connects again whenever the server goes away and comes back. The clicks of a burst are
+// mixed on one timeline and handed to the server only as far as it asks for them, a short
+// stretch ahead of what it plays: a click asked for meanwhile is mixed into what has not been
+// handed on yet, so nothing the server holds is ever written again. The stream is corked only
+// once the server says it has played everything written. The UI thread only counts clicks in.
 class ClickStream {
   public:
     // Starts connecting, for 16-bit mono `click` samples at `rate` samples a second.
@@ -30,28 +31,27 @@ class ClickStream {
     ClickStream(const ClickStream&) = delete;
     ClickStream& operator=(const ClickStream&) = delete;
 
-    // Sounds one click from the stream's next buffer and returns true, or returns false at once
-    // when no stream is open. Never blocks: any thread, any state of the server.
+    // Sounds one click as soon as the stream can and returns true, or returns false at once when
+    // no stream is open. Never blocks: any thread, any state of the server.
     bool play();
 
     // True while a stream is open.
     bool open() const { return open_.load(); }
 
   private:
-    using Clock = std::chrono::steady_clock;
-
     void run();
     void connect();
     void contextChanged(int state);
     void openStream();
     void disconnect();
-    void serve(Clock::time_point now);
-    int timeout(Clock::time_point now) const;
-    Clock::duration played(std::size_t samples) const;
+    void serve();
+    void feed();
+    void checkPlayed();
+    void timed(int success);
 
     const int rate_;
     ClickMixer mixer_;                 // this thread's alone
-    std::atomic<unsigned> pending_{0}; // clicks asked for and not yet written
+    std::atomic<unsigned> pending_{0}; // clicks asked for and not yet mixed
     std::atomic<bool> open_{false};
     std::atomic<bool> stopping_{false};
     int wakeFd_ = -1; // an eventfd: play() and the destructor wake the thread through it
@@ -60,9 +60,13 @@ class ClickStream {
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
-    bool lost_ = false;           // the server went away: disconnect and look for it again
-    Clock::time_point retryAt_{}; // when to look for a missing server next
-    bool sounding_ = false;       // uncorked, a burst under way
-    Clock::time_point burstStart_{}, corkAt_{};
+    pa_time_event* recheck_ = nullptr; // asks again whether the burst has played out
+    bool lost_ = false;                // the server went away: disconnect and look for it again
+    std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
+    bool sounding_ = false;                           // uncorked, a burst under way
+    bool dry_ = false;             // the server ran out of data: what comes next plays at once
+    std::size_t sent_ = 0;         // samples of the burst handed to the server
+    std::uint64_t writes_ = 0;     // writes to the stream, to tell a check overtaken by one
+    std::uint64_t checkAfter_ = 0; // the writes a pending end-of-burst check follows (0: none)
     std::thread thread_;
 };

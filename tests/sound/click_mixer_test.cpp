@@ -42,6 +42,26 @@ TEST(ClickMixer, OverlappingClicksAddAndTheRestOfTheBurstIsRemixed) {
     EXPECT_EQ(mixed(mixer)[0], 8000 + 1000);
 }
 
+TEST(ClickMixer, ClicksMixOnlyIntoWhatHasNotBeenHandedOn) {
+    ClickMixer mixer({1000, 2000, 3000, 4000});
+    mixer.start(0);
+    mixer.handOn(3); // three samples gone to the server: they never change again
+    EXPECT_EQ(mixer.from(), 3u);
+    EXPECT_EQ(mixed(mixer), Samples({4000}));
+    mixer.start(mixer.from()); // a second click, from the first sample not handed on
+    EXPECT_EQ(mixed(mixer), Samples({4000 + 1000, 2000, 3000, 4000}));
+    EXPECT_EQ(mixer.end(), 7u);
+    // Handing on past the end hands on what there is; handing on again what is gone, nothing.
+    mixer.handOn(100);
+    EXPECT_EQ(mixer.from(), 7u);
+    EXPECT_EQ(mixer.end(), 7u);
+    mixer.handOn(2);
+    EXPECT_EQ(mixer.from(), 7u);
+    // A click after everything was handed on starts whole where the burst stands.
+    mixer.start(mixer.end());
+    EXPECT_EQ(mixed(mixer), Samples({1000, 2000, 3000, 4000}));
+}
+
 TEST(ClickMixer, ClearedBurstsStartAgainAtZeroWithNothingLeft) {
     ClickMixer mixer({1, 2, 3});
     mixer.start(0, 2);

@@ -22,7 +22,8 @@ awk '$1 == "beep"' "$work/probe.log" | grep -q . || failed+=("no beep while ther
 
 appeared=$(now_ns)
 start_server
-pactl load-module module-null-sink sink_name=velmaro_other >/dev/null
+pactl load-module module-null-sink sink_name=velmaro_other rate=44100 channels=1 \
+    channel_map=mono >/dev/null
 start_recorder first
 if ! opened=$(wait_audible 1 "$appeared" 5); then
     failed+=("the game did not use the server started after it")

@@ -6,10 +6,11 @@
 
 Takes the beeps logged in [FROM_NS, TO_NS] (narrowed to where no beep outside is near an edge)
 and the recording (16-bit mono, 44.1 kHz), dated by REC.times (per buffer: samples up to its
-end, arrival time in ns, the probe's clock). Every beep must be heard as one click starting within MAX_DELAY after it; beeps closer together than one click's length may share
-one click. Every click must be as long as the sound itself and as loud (louder where shared).
+end, arrival time in ns, the probe's clock). Every beep must be heard as one click starting within MAX_DELAY after it; beeps closer
+together than one click's length may share one click (a beep a click's length after the one that
+began a click has one of its own: a triple contact is three clicks). Every click must be as long as the sound itself and as loud (louder where shared).
 No click may come from nowhere. Prints what it found; exits 1 on any mismatch. Writes the
-delay of each click of a lone beep, in ms, to LATENCIES when given.
+delay of each click that has a beep of its own, in ms, to LATENCIES when given.
 """
 import array
 import bisect
@@ -17,8 +18,10 @@ import sys
 import wave
 
 RATE = 44100
-MAX_DELAY = 0.080  # seconds from the beep to the click reaching the sink's monitor
-EARLY = 0.005  # seconds a click may seem to come before its beep: the dating's jitter
+MAX_DELAY = 0.200  # seconds from the beep to the click reaching the sink, at most: a window to
+# match them in (how soon it comes is measured by tools/bench.sh)
+EARLY = 0.045  # seconds a click may seem to come before its beep: one period of the sink (at
+# most 2048 samples at 48 kHz), by which the dating can be early
 QUIET = 0.004  # seconds below the threshold that end a click
 LENGTH_TOLERANCE = 0.15  # of the sound's own length
 PEAK_TOLERANCE = 0.05  # of the sound's own peak
@@ -87,16 +90,23 @@ def main(argv):
     ends, arrivals = [], []
     with open(argv[4]) as f:
         for line in f:
-            n, t = line.split()
+            n, t, *_ = line.split()
             ends.append(int(n))
             arrivals.append(int(t))
 
+    # The sink plays its samples on a steady clock: sample n at START + n / RATE, where START
+    # is when sample 0 played. Each fragment arrives after its last sample was taken, so
+    # arrival - end / RATE is never below START less one period of the sink (the sink takes a
+    # period at once): the least of it over the next few seconds dates the samples. A gap in
+    # the recording (a sink that stopped) only raises the values after it.
+    offsets = [(t - n / RATE * 1e9) for n, t in zip(ends, arrivals)]
+    window = 10
+    floor = [min(offsets[k:k + window]) for k in range(len(offsets))]
+
     def dated(sample):
-        """Seconds after FROM_NS: the arrival of the sample's buffer less what followed it."""
-        k = bisect.bisect_right(ends, sample)
-        if k == len(ends):
-            k -= 1
-        return (arrivals[k] - lo) / 1e9 - (ends[k] - sample) / RATE
+        """Seconds after FROM_NS: when the sink took the sample, to within one of its periods."""
+        k = min(bisect.bisect_right(ends, sample), len(ends) - 1)
+        return (floor[k] + sample / RATE * 1e9 - lo) / 1e9
 
     heard = [(dated(a), (b - a) / RATE, p) for a, b, p in clicks(rec, threshold)]
     # Only what the window's beeps could have made.
@@ -112,16 +122,66 @@ def main(argv):
         else:
             groups.append([b])
 
-    faults, latencies, used = [], [], set()
-    for g in groups:
-        mine = [i for i, h in enumerate(heard) if g[0] - EARLY <= h[0] <= g[-1] + MAX_DELAY]
-        mine = [i for i in mine if i not in used]
-        if not mine or len(mine) > len(g):
+    def fewest(g):
+        """The fewest clicks a group may sound as: a beep a whole click's length after the one
+        that began the click before needs a click of its own."""
+        n, began = 0, None
+        for b in g:
+            if began is None or b - began >= click_span:
+                n, began = n + 1, b
+        return n
+
+    # The clicks come out in the order of their beeps: each group takes the next clicks in
+    # turn, as many as it may sound as, each within its window; a click no group can take came
+    # from nowhere. Of all such ways the one with the fewest faults is judged (so a late click is
+    # never blamed on the next beep when it can be its own beep's).
+    def fits(g, i):
+        return g[0] - EARLY <= heard[i][0] <= g[-1] + MAX_DELAY
+
+    INF = 1 << 30
+    n_groups, n_heard = len(groups), len(heard)
+    best = [[INF] * (n_heard + 1) for _ in range(n_groups + 1)]
+    step = [[None] * (n_heard + 1) for _ in range(n_groups + 1)]
+    best[0][0] = 0
+    for j in range(n_groups + 1):
+        for i in range(n_heard + 1):
+            here = best[j][i]
+            if here == INF:
+                continue
+            if i < n_heard and here + 1 < best[j][i + 1]:  # click i from nowhere
+                best[j][i + 1], step[j][i + 1] = here + 1, (j, i, None)
+            if j == n_groups:
+                continue
+            g = groups[j]
+            for c in range(0, len(g) + 1):
+                if i + c > n_heard or not all(fits(g, k) for k in range(i, i + c)):
+                    break
+                cost = here + (0 if c >= fewest(g) else 1)
+                if cost < best[j + 1][i + c]:
+                    best[j + 1][i + c], step[j + 1][i + c] = cost, (j, i, c)
+    taken = [[] for _ in groups]
+    j, i = n_groups, n_heard
+    while (j, i) != (0, 0):
+        pj, pi, c = step[j][i]
+        if c is not None:
+            taken[pj] = list(range(pi, pi + c))
+        j, i = pj, pi
+    used = {k for t in taken for k in t}
+
+    faults, latencies = [], []
+    for g, mine in zip(groups, taken):
+        if len(mine) < fewest(g):
             faults.append(f"beep(s) at {', '.join(f'{b:.3f}' for b in g)} s: "
                           f"{len(mine)} click(s) heard")
-            used.update(mine)
             continue
-        used.update(mine)
+        # Fewer clicks than beeps: the clicks sound over one another, and together last from
+        # the first beep's click to the end of the last one's (less the dating's jitter), or
+        # some were lost.
+        if len(mine) < len(g):
+            lasting = (heard[mine[-1]][0] - heard[mine[0]][0]) + heard[mine[-1]][1]
+            if lasting < g[-1] - g[0] + sound_length * (1 - LENGTH_TOLERANCE) - EARLY:
+                faults.append(f"beeps at {', '.join(f'{b:.3f}' for b in g)} s: "
+                              f"{len(mine)} click(s) of {lasting * 1000:.1f} ms in all")
         for i in mine:
             at, length, peak = heard[i]
             lone = len(g) == 1
@@ -132,8 +192,9 @@ def main(argv):
             if short or long_ or quiet or loud:
                 faults.append(f"click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak} "
                               f"(the sound: {sound_length * 1000:.1f} ms, peak {sound_peak})")
-            if lone:
-                latencies.append((at - g[0]) * 1000)
+        # The delay of each click after its own beep, where each beep has a click of its own.
+        if len(mine) == len(g):
+            latencies += [(heard[i][0] - b) * 1000 for i, b in zip(mine, g)]
     for i, h in enumerate(heard):
         if i not in used:
             faults.append(f"click at {h[0]:.3f} s with no beep before it")
@@ -149,7 +210,7 @@ def main(argv):
     if len(argv) == 8:
         with open(argv[7], "a") as f:
             f.writelines(f"{v:.3f}\n" for v in latencies)
-    for fault in faults[:20]:
+    for fault in faults:
         print("  " + fault)
     return 1 if faults else 0
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Plays the real game, left alone, into a null sink of a private PulseAudio server and matches
-# every click recorded against every beep the game logged: before the first goal box, after it,
-# and after the server was killed and started again. Nothing may reach the game's stderr.
+# Plays the real game, left alone, into a null sink of a private sound server and matches every
+# click recorded against every beep the game logged, one for one: before the first goal box,
+# after it, and after the server was killed and started again. The recorder listens with long
+# buffers, so the sink runs at the game's own timing. Nothing may reach the game's stderr.
 #   exact_clicks.sh PROBE RECORDER CLICK.wav WORKDIR
 set -euo pipefail
 probe=$1
@@ -21,13 +22,14 @@ opened=$(wait_audible 1 0 5)
 box=$(wait_event box 0 25)
 answered=$(wait_event answered "$box" 5)
 sleep 6
+recorded=$(now_ns)
+stop_recorder
 killed=$(now_ns)
 kill_server KILL
-stop_recorder
 echo "stream open $(((opened - $(first_event tick)) / 1000000)) ms after the first tick"
 # Clicks from 0.2 s after the stream opened until the goal box, and from the box to the kill.
 count "before the goal box" before $((opened + 200000000)) "$box"
-count "after the goal box" before "$answered" $((killed - 100000000))
+count "after the goal box" before "$answered" $((recorded - 100000000))
 
 # The bell stands in while there is no server, and the clicks come back with it.
 if ! bell=$(wait_audible 0 "$answered" 3); then

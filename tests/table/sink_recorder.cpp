@@ -2,35 +2,123 @@
 // Records the default capture source of the sound server (set PULSE_SOURCE to a sink's monitor)
 // as 16-bit mono samples at 44.1 kHz, until SIGTERM or SIGINT: a test tool.
 //   velmaro-sink-recorder OUT.raw OUT.times
-// OUT.times receives one line per buffer received: the number of samples recorded up to its end
-// and the monotonic time (CLOCK_MONOTONIC, ns) at which it arrived. A sample is thus dated no
-// earlier than it was captured, so delays measured against it are upper bounds, and samples the
-// server dropped do not shift the dates of those after them.
+// It listens without changing what it hears: it asks for half-second fragments, so the sink keeps
+// the timing its players ask for (a recorder asking for short buffers pulls the whole sink down
+// to them, and hides a player that counts on a long one).
+// OUT.times receives one line per fragment received: the number of samples recorded up to its
+// end and the monotonic time (CLOCK_MONOTONIC, ns) at which it arrived. Every sample of a
+// fragment had reached the sink by then, so delays measured against it are upper bounds, and
+// samples the server dropped do not shift the dates of those after them.
 
-#include <SDL.h>
+#include <pulse/context.h>
+#include <pulse/error.h>
+#include <pulse/mainloop-signal.h>
+#include <pulse/mainloop.h>
+#include <pulse/stream.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
+#include <cstdint>
 #include <cstdio>
-#include <thread>
+#include <signal.h>
+#include <sys/time.h>
 
 namespace {
 
-std::atomic<bool> stop{false};
-std::FILE* out = nullptr;
-std::FILE* times = nullptr;
-long long samples = 0;
 constexpr int rate = 44100;
+constexpr std::uint32_t fragmentBytes = rate / 2 * 2; // half a second
 
-void capture(void*, Uint8* data, int bytes) {
-    const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
-    std::fwrite(data, 1, std::size_t(bytes), out);
-    samples += bytes / 2;
-    std::fprintf(times, "%lld %lld\n", samples, now);
-    std::fflush(times);
+struct Recorder {
+    pa_mainloop* loop = nullptr;
+    pa_stream* stream = nullptr;
+    std::FILE* out = nullptr;
+    std::FILE* times = nullptr;
+    long long samples = 0;
+    int status = 0;
+    bool stopping = false; // asked to stop: after the next fragment, which holds the last sound
+};
+
+long long nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void fail(Recorder& r, const char* what, int error) {
+    std::fprintf(stderr, "velmaro-sink-recorder: %s: %s\n", what, pa_strerror(error));
+    r.status = 1;
+    pa_mainloop_quit(r.loop, 1);
+}
+
+// Everything the server has sent so far, dated by its arrival.
+void readable(pa_stream* stream, std::size_t, void* data) {
+    auto& r = *static_cast<Recorder*>(data);
+    const long long arrived = nowNs();
+    bool any = false;
+    while (pa_stream_readable_size(stream) > 0) {
+        const void* bytes = nullptr;
+        std::size_t length = 0;
+        if (pa_stream_peek(stream, &bytes, &length) < 0) {
+            fail(r, "peek", pa_context_errno(pa_stream_get_context(stream)));
+            return;
+        }
+        if (length == 0) {
+            break;
+        }
+        if (bytes) {
+            std::fwrite(bytes, 1, length, r.out);
+        } else { // a hole: the server lost what was there; keep the timeline
+            for (std::size_t i = 0; i < length; ++i) {
+                std::fputc(0, r.out);
+            }
+        }
+        r.samples += static_cast<long long>(length / 2);
+        any = true;
+        pa_stream_drop(stream);
+    }
+    if (any) {
+        long long played = -1;
+        pa_usec_t position = 0; // of the sample the sink plays now, on the recording's timeline
+        if (pa_stream_get_time(stream, &position) == 0) {
+            played = arrived -
+                     (static_cast<long long>(position) * 1000 - r.samples * 1000000000LL / rate);
+        }
+        std::fprintf(r.times, "%lld %lld %lld\n", r.samples, arrived, played);
+        std::fflush(r.times);
+        if (r.stopping) {
+            pa_mainloop_quit(r.loop, 0);
+        }
+    }
+}
+
+void contextChanged(pa_context* context, void* data) {
+    auto& r = *static_cast<Recorder*>(data);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY: {
+        const pa_sample_spec format{PA_SAMPLE_S16LE, rate, 1};
+        r.stream = pa_stream_new(context, "Sink recording", &format, nullptr);
+        pa_stream_set_read_callback(r.stream, readable, &r);
+        pa_buffer_attr buffer{};
+        buffer.maxlength = std::uint32_t(-1);
+        buffer.tlength = buffer.prebuf = buffer.minreq = std::uint32_t(-1);
+        buffer.fragsize = fragmentBytes;
+        // ADJUST_LATENCY: the source's latency follows the fragment, half a second; the sink's
+        // own latency is left to its players. DONT_INHIBIT_AUTO_SUSPEND: a listener keeps no
+        // output awake.
+        const auto flags =
+            pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND |
+                              PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+        if (pa_stream_connect_record(r.stream, nullptr, &buffer, flags) < 0) {
+            fail(r, "record", pa_context_errno(context));
+        }
+        break;
+    }
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        fail(r, "server", pa_context_errno(context));
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -40,39 +128,47 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: velmaro-sink-recorder OUT.raw OUT.times\n");
         return 2;
     }
-    std::signal(SIGTERM, [](int) { stop = true; });
-    std::signal(SIGINT, [](int) { stop = true; });
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIODRIVER, "pulseaudio");
-    if (SDL_Init(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "velmaro-sink-recorder: %s\n", SDL_GetError());
-        return 1;
-    }
-    out = std::fopen(argv[1], "wb");
-    times = std::fopen(argv[2], "w");
-    if (!out || !times) {
+    Recorder r;
+    r.out = std::fopen(argv[1], "wb");
+    r.times = std::fopen(argv[2], "w");
+    if (!r.out || !r.times) {
         std::perror("velmaro-sink-recorder");
         return 1;
     }
-    SDL_AudioSpec want{};
-    want.freq = rate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 1;
-    want.samples = 256;
-    want.callback = capture;
-    SDL_AudioSpec have{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
-    if (device == 0) {
-        std::fprintf(stderr, "velmaro-sink-recorder: %s\n", SDL_GetError());
+    r.loop = pa_mainloop_new();
+    pa_mainloop_api* api = pa_mainloop_get_api(r.loop);
+    pa_signal_init(api);
+    // A stop waits for the fragment under way (at most a second, then it quits anyway).
+    const auto stop = [](pa_mainloop_api* a, pa_signal_event*, int, void* data) {
+        auto& rec = *static_cast<Recorder*>(data);
+        rec.stopping = true;
+        timeval at{};
+        gettimeofday(&at, nullptr);
+        at.tv_sec += 1;
+        a->time_new(
+            a, &at,
+            [](pa_mainloop_api* b, pa_time_event*, const timeval*, void*) { b->quit(b, 0); },
+            nullptr);
+    };
+    pa_signal_new(SIGTERM, stop, &r);
+    pa_signal_new(SIGINT, stop, &r);
+    pa_context* context = pa_context_new(api, "velmaro-sink-recorder");
+    pa_context_set_state_callback(context, contextChanged, &r);
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        std::fprintf(stderr, "velmaro-sink-recorder: no server\n");
         return 1;
     }
-    SDL_PauseAudioDevice(device, 0);
-    while (!stop && SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_STOPPED) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    int result = 0;
+    pa_mainloop_run(r.loop, &result);
+    if (r.stream) {
+        pa_stream_disconnect(r.stream);
+        pa_stream_unref(r.stream);
     }
-    SDL_CloseAudioDevice(device);
-    std::fclose(out);
-    std::fclose(times);
-    SDL_Quit();
-    return 0;
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+    pa_signal_done();
+    pa_mainloop_free(r.loop);
+    std::fclose(r.out);
+    std::fclose(r.times);
+    return r.status ? r.status : result;
 }

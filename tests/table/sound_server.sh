@@ -1,16 +1,21 @@
 # shellcheck shell=bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A private PulseAudio server with a null sink, and a recorder of that sink, for the sound tests.
-# Sourced; expects $work (the test's directory, emptied and made private here), $recorder
-# (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this directory).
+# A private sound server with a null sink, and a recorder of that sink, for the sound tests:
+# PulseAudio, or PipeWire with pipewire-pulse and WirePlumber on a D-Bus session bus of its own
+# ($VELMARO_TEST_SERVER: pulseaudio, the default, or pipewire), each in its stock configuration
+# but for the sink. Sourced; expects $work (the test's directory, emptied and made private here),
+# $recorder (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this
+# directory). Whatever it starts is ended on exit, however the test ends.
 # shellcheck disable=SC2154 # both are set by the script that sources this
 rm -rf "$work"
 mkdir -p "$work"
 chmod 700 "$work"
-export XDG_RUNTIME_DIR=$work HOME=$work
-unset PULSE_SERVER PULSE_SINK
+export XDG_RUNTIME_DIR=$work HOME=$work XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+unset PULSE_SERVER PULSE_SINK DBUS_SESSION_BUS_ADDRESS PIPEWIRE_RUNTIME_DIR PIPEWIRE_REMOTE
 export PULSE_SOURCE=velmaro_null.monitor
-server_pid=
+sound_server=${VELMARO_TEST_SERVER:-pulseaudio}
+server_pid=  # the process that speaks PulseAudio's protocol to the game
+server_pids=() # every process of the server, that one included
 recorder_pid=
 
 fail() {
@@ -21,25 +26,66 @@ fail() {
 
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 
-# start_server: starts the server and waits until it answers.
+# start_server: starts the server and waits until it answers, with a null sink (mono, 44.1 kHz:
+# the click's own format, recorded as it is) as the default output.
 start_server() {
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
-        -L "module-null-sink sink_name=velmaro_null" -L module-native-protocol-unix \
-        2>>"$work/pulse.log" &
-    server_pid=$!
+    case "$sound_server" in
+    pulseaudio)
+        pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
+            -L "module-null-sink sink_name=velmaro_null rate=44100 channels=1" \
+            -L module-native-protocol-unix 2>>"$work/pulse.log" &
+        server_pid=$!
+        server_pids=("$server_pid")
+        ;;
+    pipewire)
+        local bus
+        bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) ||
+            fail "no D-Bus session bus"
+        export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
+        server_pids=("${bus##*$'\n'}")
+        pipewire 2>>"$work/pulse.log" &
+        server_pids+=($!)
+        wireplumber 2>>"$work/pulse.log" &
+        server_pids+=($!)
+        pipewire-pulse 2>>"$work/pulse.log" &
+        server_pid=$!
+        server_pids+=("$server_pid")
+        ;;
+    *) fail "unknown sound server '$sound_server'" ;;
+    esac
     for _ in $(seq 100); do
         pactl info >/dev/null 2>&1 && break
         sleep 0.1
     done
     pactl info >/dev/null 2>&1 || fail "no sound server"
-    pactl set-default-sink velmaro_null
+    if [ "$sound_server" = pipewire ]; then
+        pactl load-module module-null-sink sink_name=velmaro_null rate=44100 channels=1 \
+            channel_map=mono >/dev/null || fail "no null sink"
+    fi
+    for _ in $(seq 50); do
+        pactl set-default-sink velmaro_null 2>/dev/null &&
+            [ "$(pactl get-default-sink)" = velmaro_null ] && return 0
+        sleep 0.1
+    done
+    fail "the null sink did not become the default output"
 }
 
-# kill_server SIGNAL: ends the server with SIGNAL and waits for it.
+# kill_server SIGNAL: ends every process of the server with SIGNAL and waits for them.
 kill_server() {
-    kill "-$1" "$server_pid" 2>/dev/null || true
-    wait "$server_pid" 2>/dev/null || true
+    local pid
+    for pid in "${server_pids[@]}"; do
+        kill "-$1" "$pid" 2>/dev/null || true
+    done
+    for pid in "${server_pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+        # (the bus daemon forked: not this shell's child, so wait for it by hand)
+        for _ in $(seq 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    done
     server_pid=
+    server_pids=()
 }
 
 # start_recorder NAME: records the sink into $work/NAME.raw (dated by NAME.times).
@@ -60,9 +106,18 @@ stop_recorder() {
 }
 
 cleanup() {
+    set +e # every step, whatever the one before it found
     [ -n "$recorder_pid" ] && kill "$recorder_pid" 2>/dev/null
-    [ -n "$server_pid" ] && kill -CONT "$server_pid" 2>/dev/null && kill "$server_pid" 2>/dev/null
     [ -n "${probe_pid:-}" ] && kill "$probe_pid" 2>/dev/null
+    local pid
+    for pid in "${server_pids[@]}"; do
+        kill -CONT "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null
+    done
+    sleep 0.5
+    for pid in "${server_pids[@]}"; do
+        kill -KILL "$pid" 2>/dev/null
+    done
     true
 }
 trap cleanup EXIT

@@ -36,9 +36,10 @@ awk -v from=$((stopped + 250000000)) -v to="$resumed" '
                n, mean, worst, beeps
         if (beeps < 1) { print "FAIL: no beep while the server was stopped"; exit 1 }
         # the pace of a 15 ms timer (316 ticks in the window), with room for a loaded machine
-        # that now and then hands the game a tenth of a second late; a tick that waited for the
-        # server would wait for the whole stop of 5 s, or for a client timeout of seconds
-        if (n < 200 || mean > 16.5 || worst > 1000) { print "FAIL: the ticks lost their pace"; exit 1 }
+        # under the sanitizers that now and then hands the game a tenth of a second late; a
+        # tick that waited for the server would wait for the whole stop of 5 s, or for a client
+        # timeout of seconds, and a tenth of a second at each beep would lift the mean past 20
+        if (n < 200 || mean > 20 || worst > 1000) { print "FAIL: the ticks lost their pace"; exit 1 }
     }' "$work/probe.log" || fail "the game waited on a stopped sound server"
 check_quiet
 check_failed
