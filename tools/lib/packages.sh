@@ -52,7 +52,9 @@ ensure_project_packages() {
     shift
     mapfile -t missing < <(missing_packages dpkg-dev build-essential "$@")
     if command -v dpkg-checkbuilddeps >/dev/null; then
-        unmet=$(cd "$src" && dpkg-checkbuilddeps 2>&1 | sed -n 's/.*Unmet build dependencies: //p')
+        # (dpkg-checkbuilddeps fails when something is missing: that is what it is asked)
+        unmet=$(cd "$src" && { dpkg-checkbuilddeps 2>&1 || true; } |
+            sed -n 's/.*Unmet build dependencies: //p')
     else
         unmet="(all: dpkg-dev is not installed yet)"
     fi
