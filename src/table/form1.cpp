@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "click_sound.h"
+#include "frame_pacer.h"
 #include "mouse.h"
 #include "rink_view.h"
 #include "skill_bar.h"
@@ -74,6 +75,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
     Picture1 = new RinkView(game_.controls, this);
     Picture1->onMouseMove = [this](QPointF twips) { Picture1_MouseMove(twips); };
+    pacer_ = new FramePacer(
+        this, [this] { Picture1->refresh(); }, this);
 
     const rink::Slider& skill = game_.controls.cpu;
     cpu = new SkillBar(this);
@@ -129,12 +132,12 @@ void Form1::Timer1_Timer() {
     game_.tick(*this);
     ++ticks_;
     inTick_ = false;
-    Picture1->refresh();
+    pacer_->changed();
 }
 
 void Form1::Picture1_MouseMove(QPointF twips) {
     rink::Picture1_MouseMove(game_.controls, 0, 0, float(twips.x()), float(twips.y()));
-    Picture1->refresh();
+    pacer_->changed();
 }
 
 void Form1::showScores() {

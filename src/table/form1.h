@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class FramePacer;
 class QLabel;
 class QMessageBox;
 class RinkView;
@@ -35,6 +36,8 @@ class Form1 : public QWidget, private rink::Host {
     const QTimer& timer() const { return Timer1; }
     // Ticks run since start-up, goal completions included.
     long long ticks() const { return ticks_; }
+    // When the rink is drawn: at once on X11, at the compositor's frames on Wayland.
+    const FramePacer& pacer() const { return *pacer_; }
 
     // Sounds the beep: the click by default; replaceable so that tests can count beeps.
     std::function<void()> beeper;
@@ -57,6 +60,7 @@ class Form1 : public QWidget, private rink::Host {
     TwipsScale scale_;
     RinkView* Picture1;
     SkillBar* cpu;
+    FramePacer* pacer_;
     QLabel* Label1;
     QLabel* Scorered;
     QLabel* Scoreblue;

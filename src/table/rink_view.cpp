@@ -3,9 +3,16 @@
 
 #include "focus_frame.h"
 
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <chrono>
+
+// Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a paint of the
+// rink, "frame MICROSECONDS LEFT TOP", the monotonic clock and the puck's corner as drawn.
+Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
 
 namespace {
 
@@ -67,12 +74,13 @@ void RinkView::refresh() {
     for (std::size_t i = 0; i < now.size(); ++i) {
         rink::Shape& was = drawn_[i];
         if (was.Left != now[i]->Left || was.Top != now[i]->Top) {
-            moved += pixelsOf(twipsOf(was)).united(pixelsOf(twipsOf(*now[i])));
+            moved += pixelsOf(twipsOf(was));
+            moved += pixelsOf(twipsOf(*now[i]));
             was = *now[i];
         }
     }
-    // Painted now rather than on a later pass of the event loop: the frame shows what this tick
-    // or mouse move did, and the loop wakes once a tick instead of twice.
+    // Painted now rather than on a later pass of the event loop: the caller has chosen the
+    // moment (after a tick, or at the compositor's frame).
     if (!moved.isEmpty()) {
         repaint(moved);
     }
@@ -101,6 +109,13 @@ void RinkView::paintEvent(QPaintEvent* event) {
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
+    if (lcFrames().isDebugEnabled()) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        qCDebug(lcFrames).noquote()
+            << "frame" << std::chrono::duration_cast<std::chrono::microseconds>(now).count()
+            << QString::number(controls_.puck.Left, 'g', 9)
+            << QString::number(controls_.puck.Top, 'g', 9);
+    }
     const auto drawn = shapes();
     for (std::size_t i = 0; i < drawn.size(); ++i) {
         const rink::Shape& shape = *drawn[i];

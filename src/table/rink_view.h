@@ -24,8 +24,8 @@ class RinkView : public QWidget {
     void setScale(const TwipsScale& scale);
     const TwipsScale& scale() const { return scale_; }
 
-    // Schedules a repaint of what moved since the last call: the old and new places of each
-    // shape, nothing else.
+    // Repaints at once what moved since the last call: the old and new places of each shape,
+    // nothing else.
     void refresh();
 
     // Called with the pointer position in twips on every mouse move over the rink.
