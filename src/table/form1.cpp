@@ -40,15 +40,17 @@ QLabel* scoreLabel(const char* name, QWidget* parent) {
     return label;
 }
 
-// Makes `box` wide enough for a window manager to show its whole title. The title bar's font is
-// the window manager's, unknown here: this allows a bold face half again as large as the box's
-// own, and room for an icon and a few buttons of about two lines' height each.
+// Makes `box` wide enough for its whole title in the title bar, whether a window manager draws
+// it (X11) or Qt itself (the client-side decoration on Wayland). The title bar's font and layout
+// are not known here: this allows a bold face half again as large as the box's own, centred in
+// the bar as most decorations centre it, with room on either side for an icon or three buttons,
+// five lines' height in all.
 void widenForTitle(QMessageBox& box) {
     QFont bold = box.font();
     bold.setBold(true);
     const QFontMetrics title(bold);
     const int width = int(std::ceil(1.5 * title.horizontalAdvance(box.windowTitle()))) +
-                      6 * box.fontMetrics().height();
+                      2 * 5 * box.fontMetrics().height();
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (grid) {
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),

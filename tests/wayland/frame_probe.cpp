@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real game window on Wayland, watched from inside for the tests of tests/wayland:
 //   velmaro-wayland-probe box
-//       scores a goal and prints, while the box is up, "box TITLE_PX FRAME_WIDTH FRAME_TOP": the
-//       width of the box's title in the 14-pixel face Qt's own decoration draws it in, and the
-//       box's width and title bar height with that decoration, in logical pixels
+//       scores a goal and prints, while the box is up (2 s), "box TITLE_PX FRAME_WIDTH FRAME_TOP":
+//       the width of the box's title in the 14-pixel face Qt's own decoration draws it in, and
+//       the box's width and title bar height with that decoration, in the compositor's pixels
 //   velmaro-wayland-probe pacing SECONDS
 //       plays SECONDS (marked "MARK start" and "MARK end" on stderr, where WAYLAND_DEBUG writes
 //       the protocol) and prints "play ms M refresh R ticks T frames F rink_paints P"; then
@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -126,16 +127,23 @@ int main(int argc, char* argv[]) {
         when([] { return openBox() && openBox()->windowHandle()->isExposed(); },
              [&] {
                  QTimer::singleShot(500, [] {
+                     // In the compositor's pixels: Qt's decoration is drawn at the output's
+                     // scale whatever the application's own scale factor.
                      QMessageBox* box = openBox();
+                     const qreal ratio = box->devicePixelRatioF();
                      QFont face = box->font();
                      face.setPixelSize(14);
                      const QRect frame = box->frameGeometry();
-                     std::printf("box %d %d %d\n",
+                     std::printf("box %d %ld %ld\n",
                                  QFontMetrics(face).horizontalAdvance(box->windowTitle()),
-                                 frame.width(), box->geometry().top() - frame.top());
+                                 std::lround(frame.width() * ratio),
+                                 std::lround((box->geometry().top() - frame.top()) * ratio));
                      std::fflush(stdout);
-                     box->accept();
-                     QTimer::singleShot(100, qApp, &QCoreApplication::quit);
+                     // Up long enough for a screenshot.
+                     QTimer::singleShot(1500, box, [box] {
+                         box->accept();
+                         QTimer::singleShot(100, qApp, &QCoreApplication::quit);
+                     });
                  });
              },
              "the goal box");
