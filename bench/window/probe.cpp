@@ -7,12 +7,18 @@
 //   velmaro-bench-probe idle             an empty window of the same title and size with the
 //                                         same timer and nothing else: the floor under the
 //                                         game's CPU figures on this machine
+//   velmaro-bench-probe disc             a window of the same size that moves one disc of the
+//                                         puck's size every tick, repainting its old and new
+//                                         places through QWidget::update: what a naive Qt
+//                                         program costs on this display
 
 #include "form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
@@ -103,12 +109,64 @@ int idle() {
     return QApplication::exec();
 }
 
+// One disc of the puck's size crossing the window and rebounding from its edges.
+class MovingDisc : public QWidget {
+  public:
+    MovingDisc() {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setWindowTitle(QStringLiteral("Velmaro"));
+        timer_.setTimerType(Qt::PreciseTimer);
+        connect(&timer_, &QTimer::timeout, this, [this] { step(); });
+        timer_.start(Form1().timer().interval());
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), QColor(236, 244, 248));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(disc());
+    }
+
+  private:
+    static constexpr double side = 17; // 255 twips
+    QRectF disc() const { return QRectF(x_, y_, side, side); }
+    QRect place() const { return disc().toAlignedRect().adjusted(-1, -1, 1, 1); }
+    void step() {
+        update(place());
+        x_ += dx_;
+        y_ += dy_;
+        if (x_ < 0 || x_ + side > width()) {
+            dx_ = -dx_;
+        }
+        if (y_ < 0 || y_ + side > height()) {
+            dy_ = -dy_;
+        }
+        update(place());
+    }
+
+    QTimer timer_;
+    double x_ = 40, y_ = 224, dx_ = 5, dy_ = 12;
+};
+
+int disc() {
+    MovingDisc window;
+    window.resize(Form1().minimumSize());
+    window.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc == 2 && std::strcmp(argv[1], "idle") == 0) {
         return idle();
+    }
+    if (argc == 2 && std::strcmp(argv[1], "disc") == 0) {
+        return disc();
     }
     Form1 form;
     if (argc == 2 && std::strcmp(argv[1], "startup") == 0) {
@@ -120,6 +178,6 @@ int main(int argc, char* argv[]) {
             return pacing(form, seconds);
         }
     }
-    std::fprintf(stderr, "usage: velmaro-bench-probe startup | pacing SECONDS | idle\n");
+    std::fprintf(stderr, "usage: velmaro-bench-probe startup | pacing SECONDS | idle | disc\n");
     return 2;
 }

@@ -44,7 +44,7 @@ ms=$(field play ms)
 refresh=$(field play refresh)
 frames=$(field play frames)
 rink_paints=$(field play rink_paints)
-[ -n "$ms" ] && [ -n "$refresh" ] || fail "no figures of play"
+{ [ -n "$ms" ] && [ -n "$refresh" ]; } || fail "no figures of play"
 limit=$(awk -v r="$refresh" -v ms="$ms" 'BEGIN { print int(r * ms / 1000) + 1 }')
 echo "play: $commits commits of surface $surface in $ms ms at $refresh Hz (at most $limit)," \
     "$frames frames drawn, $rink_paints paints of the rink, $(field play ticks) ticks"

@@ -35,8 +35,9 @@ for s in "$@"; do
     done
     sleep 0.5
     rm -f "$work"/wayland-screenshot-*.png
-    (cd "$work" && weston-screenshooter) >/dev/null 2>&1 &&
-        mv "$work"/wayland-screenshot-*.png "$work/box-$s.png" || true
+    if (cd "$work" && weston-screenshooter) >/dev/null 2>&1; then
+        mv "$work"/wayland-screenshot-*.png "$work/box-$s.png"
+    fi
     wait "${pids[-1]}" || fail "the probe ended with status $? at ${s}x"
     unset 'pids[-1]'
     read -r what title width bar <"$work/box-$s.txt" || fail "no box at ${s}x"

@@ -8,7 +8,7 @@
 pids=()
 runtime=$(mktemp -d /tmp/vw.XXXXXX)
 trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$runtime"' EXIT
-export XDG_RUNTIME_DIR=$runtime HOME=$work WAYLAND_DISPLAY=velmaro-test
+export XDG_RUNTIME_DIR=$runtime HOME=${work:?} WAYLAND_DISPLAY=velmaro-test
 unset DISPLAY
 
 start_weston() {
