@@ -125,7 +125,7 @@ measure_cpu_and_memory() {
     row "  the floor: an empty window with the same timer" "${floor:-?} % of a core" \
         "(for reference)" yes
     row "  the game over the floor, laid-out size" \
-        "$(awk -v g="$small" -v f="${floor:-0}" 'BEGIN { printf f > 0 ? "%.1f x" : "?", g / f }')" \
+        "$(awk -v g="$small" -v f="${floor:-0}" 'BEGIN { if (f > 0) printf "%.1f x", g / f; else print "?" }')" \
         "at most 2 x" "$([ -n "$floor" ] && below "$small" "$(awk -v f="$floor" 'BEGIN { print 2 * f + 0.001 }')" || echo no)"
     local mb
     mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
