@@ -68,7 +68,8 @@ void scaleFont(QWidget* widget, double twips, bool bold, const TwipsScale& scale
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {
+Form1::Form1(QWidget* parent)
+    : QWidget(parent), blend_(std::int64_t(tickMilliseconds) * 1000 * 1000) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Velmaro"));
 
@@ -78,7 +79,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Picture1 = new RinkView(game_.controls, this);
     Picture1->onMouseMove = [this](QPointF twips) { Picture1_MouseMove(twips); };
     pacer_ = new FramePacer(
-        this, [this] { Picture1->refresh(); }, this);
+        this, [this] { return draw(); }, this);
 
     const rink::Slider& skill = game_.controls.cpu;
     cpu = new SkillBar(this);
@@ -117,6 +118,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     resize(smallest);
     layoutControls();
 
+    clock_.start();
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(tickMilliseconds);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
@@ -134,7 +136,22 @@ void Form1::Timer1_Timer() {
     game_.tick(*this);
     ++ticks_;
     inTick_ = false;
+    const rink::Controls& c = game_.controls;
+    blend_.tick(clock_.nsecsElapsed(),
+                {QPointF(c.puck.Left, c.puck.Top), QPointF(c.paddle2.Left, c.paddle2.Top)});
     pacer_->changed();
+}
+
+FramePacer::Drawn Form1::draw() {
+    if (!pacer_->paced()) {
+        // No frame clock: each tick is drawn as it comes.
+        return {Picture1->refresh(), true};
+    }
+    // At the frame's time, one tick behind, so that frames show even steps at any refresh
+    // rate; the player's paddle stays where the pointer put it, to add no lag to it.
+    const std::int64_t now = clock_.nsecsElapsed();
+    const TickBlend::Places at = blend_.at(now);
+    return {Picture1->refreshAt(at[0], at[1]), blend_.settled(now)};
 }
 
 void Form1::Picture1_MouseMove(QPointF twips) {
@@ -182,6 +199,7 @@ void Form1::beep() {
 
 void Form1::messageBox(const std::string& prompt, const std::string& title) {
     Timer1.stop();
+    blend_.jump(); // the serve puts the puck on the centre line at once
     showScores();
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
                     QString::fromStdString(prompt), QMessageBox::Ok, this);

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "frame_pacer.h"
 #include "game.h"
 #include "host.h"
+#include "tick_blend.h"
 #include "twips_scale.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
-class FramePacer;
 class QLabel;
 class QMessageBox;
 class RinkView;
@@ -48,6 +50,7 @@ class Form1 : public QWidget, private rink::Host {
 
   private:
     void Timer1_Timer();
+    FramePacer::Drawn draw();
     void Picture1_MouseMove(QPointF twips);
     void layoutControls();
     void showScores();
@@ -65,6 +68,8 @@ class Form1 : public QWidget, private rink::Host {
     QLabel* Scorered;
     QLabel* Scoreblue;
     QTimer Timer1;
+    QElapsedTimer clock_;
+    TickBlend blend_;
     QMessageBox* box_ = nullptr;
     bool inTick_ = false;
     bool closing_ = false;

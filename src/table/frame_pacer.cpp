@@ -8,7 +8,7 @@
 
 #include <utility>
 
-FramePacer::FramePacer(QWidget* window, std::function<void()> draw, QObject* parent)
+FramePacer::FramePacer(QWidget* window, std::function<Drawn()> draw, QObject* parent)
     : QObject(parent), window_(window), draw_(std::move(draw)),
       paced_(QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {}
 
@@ -58,9 +58,12 @@ void FramePacer::request() {
 }
 
 void FramePacer::drawNow() {
-    pending_ = false;
-    ++frames_;
-    draw_();
+    const Drawn drawn = draw_();
+    frames_ += drawn.painted;
+    pending_ = !drawn.final;
+    if (pending_ && paced_) {
+        request();
+    }
 }
 
 bool FramePacer::eventFilter(QObject* watched, QEvent* event) {

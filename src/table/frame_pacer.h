@@ -21,15 +21,21 @@ class FramePacer : public QObject {
     // compositor that never answers must not freeze the picture.
     static constexpr int stallMilliseconds = 150;
 
+    // What one call of the drawing function did.
+    struct Drawn {
+        bool painted; // something moved and was painted
+        bool final;   // false while motion is still drawn between ticks: another frame is due
+    };
+
     // Paces `window` (a top-level widget); `draw` paints what changed, at once.
-    FramePacer(QWidget* window, std::function<void()> draw, QObject* parent = nullptr);
+    FramePacer(QWidget* window, std::function<Drawn()> draw, QObject* parent = nullptr);
 
     // Tells the pacer that something is to be drawn.
     void changed();
 
     // Whether frames wait for the compositor's frame clock.
     bool paced() const { return paced_; }
-    // Frames drawn so far through `draw`.
+    // Frames painted so far through `draw`.
     long long frames() const { return frames_; }
 
   protected:
@@ -43,7 +49,7 @@ class FramePacer : public QObject {
 
     QWidget* window_;
     QPointer<QWindow> watched_;
-    std::function<void()> draw_;
+    std::function<Drawn()> draw_;
     bool paced_;
     bool pending_ = false;   // a change not drawn yet
     bool requested_ = false; // a frame asked of the compositor and not delivered yet

@@ -64,26 +64,35 @@ QRectF RinkView::twipsOf(const rink::Shape& shape) {
     return QRectF(shape.Left, shape.Top, shape.Width, shape.Height);
 }
 
-std::array<const rink::Shape*, 3> RinkView::shapes() const {
-    return {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
+bool RinkView::refresh() {
+    const auto corner = [](const rink::Shape& shape) { return QPointF(shape.Left, shape.Top); };
+    return moveTo({corner(controls_.paddle2), corner(controls_.paddle1), corner(controls_.puck)});
 }
 
-void RinkView::refresh() {
-    const auto now = shapes();
+bool RinkView::refreshAt(QPointF puck, QPointF paddle2) {
+    return moveTo({paddle2, QPointF(controls_.paddle1.Left, controls_.paddle1.Top), puck});
+}
+
+bool RinkView::moveTo(const std::array<QPointF, 3>& corners) {
     QRegion moved;
-    for (std::size_t i = 0; i < now.size(); ++i) {
+    for (std::size_t i = 0; i < corners.size(); ++i) {
         rink::Shape& was = drawn_[i];
-        if (was.Left != now[i]->Left || was.Top != now[i]->Top) {
+        const auto left = float(corners[i].x());
+        const auto top = float(corners[i].y());
+        if (was.Left != left || was.Top != top) {
             moved += pixelsOf(twipsOf(was));
-            moved += pixelsOf(twipsOf(*now[i]));
-            was = *now[i];
+            was.Left = left;
+            was.Top = top;
+            moved += pixelsOf(twipsOf(was));
         }
     }
     // Painted now rather than on a later pass of the event loop: the caller has chosen the
     // moment (after a tick, or at the compositor's frame).
-    if (!moved.isEmpty()) {
-        repaint(moved);
+    if (moved.isEmpty()) {
+        return false;
     }
+    repaint(moved);
+    return true;
 }
 
 void RinkView::paintEvent(QPaintEvent* event) {
@@ -113,12 +122,10 @@ void RinkView::paintEvent(QPaintEvent* event) {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         qCDebug(lcFrames).noquote()
             << "frame" << std::chrono::duration_cast<std::chrono::microseconds>(now).count()
-            << QString::number(controls_.puck.Left, 'g', 9)
-            << QString::number(controls_.puck.Top, 'g', 9);
+            << QString::number(drawn_[2].Left, 'g', 9) << QString::number(drawn_[2].Top, 'g', 9);
     }
-    const auto drawn = shapes();
-    for (std::size_t i = 0; i < drawn.size(); ++i) {
-        const rink::Shape& shape = *drawn[i];
+    for (std::size_t i = 0; i < std::size(drawn_); ++i) {
+        const rink::Shape& shape = drawn_[i];
         const QRectF twips = twipsOf(shape);
         if (needed(twips)) {
             const QPointF corner = scale_.toPixelsF(twips.topLeft());

@@ -14,7 +14,10 @@ namespace {
 TEST(FramePacer, WithoutAFrameClockDrawsEachChangeAtOnceWhileExposed) {
     QWidget window;
     int drawn = 0;
-    FramePacer pacer(&window, [&drawn] { ++drawn; });
+    FramePacer pacer(&window, [&drawn] {
+        ++drawn;
+        return FramePacer::Drawn{true, true};
+    });
     EXPECT_FALSE(pacer.paced());
 
     pacer.changed(); // not shown yet
