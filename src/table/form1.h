@@ -50,6 +50,7 @@ class Form1 : public QWidget, private rink::Host {
 
   private:
     void Timer1_Timer();
+    // Draws the rink for the pacer: each tick as it comes, or blended at the frame's time.
     FramePacer::Drawn draw();
     void Picture1_MouseMove(QPointF twips);
     void layoutControls();
