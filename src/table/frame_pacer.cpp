@@ -81,8 +81,8 @@ bool FramePacer::eventFilter(QObject* watched, QEvent* event) {
             }
             break;
         case QEvent::Expose:
-            // Exposed again: Qt repaints the whole window itself; a request lost meanwhile is
-            // asked for afresh by the next change.
+            // No longer exposed: the frame asked for may never come. The next change after the
+            // window is exposed again asks afresh (and Qt repaints the whole window itself).
             if (!exposed()) {
                 requested_ = false;
             }
