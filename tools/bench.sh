@@ -120,8 +120,13 @@ measure_cpu_and_memory() {
     build_targets velmaro-bench-probe
     on_screen "$root/bench/window/measure.sh" floor "$build/bench/window/velmaro-bench-probe" 10 \
         >"$logs/floor.txt" 2>&1 || true
-    row "  the floor: an empty window with the same timer" \
-        "$(field cpu_floor_pct "$logs/floor.txt") % of a core" "(for reference)" yes
+    local floor
+    floor=$(field cpu_floor_pct "$logs/floor.txt")
+    row "  the floor: an empty window with the same timer" "${floor:-?} % of a core" \
+        "(for reference)" yes
+    row "  the game over the floor, laid-out size" \
+        "$(awk -v g="$small" -v f="${floor:-0}" 'BEGIN { if (f > 0) printf "%.1f x", g / f; else print "?" }')" \
+        "at most 2 x" "$([ -n "$floor" ] && below "$small" "$(awk -v f="$floor" 'BEGIN { print 2 * f + 0.001 }')" || echo no)"
     local mb
     mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
     row "peak resident memory, 10 s of play at the laid-out size" "$mb MB" "< 40 MB" \
@@ -136,6 +141,48 @@ measure_startup() {
     ms=$(field startup_ms "$logs/startup.txt")
     row "start-up to the first painted frame (median of 5)" "${ms:-none} ms" "< 300 ms" \
         "$([ -n "$ms" ] && below "$ms" 300 || echo no)"
+}
+
+# The game on Wayland (weston's headless compositor, CPU renderer, 60 Hz) beside the same game on
+# X11, in one run, with a naive Qt window moving one disc as the yardstick.
+measure_wayland() {
+    build_targets velmaro velmaro-bench-probe velmaro-wayland-probe
+    on_screen "$root/bench/window/wayland.sh" "$build/src/app/velmaro" \
+        "$build/bench/window/velmaro-bench-probe" "$build/tests/wayland/velmaro-wayland-probe" 10 \
+        "$build/bench-wayland" >"$logs/wayland.txt" 2>&1 || true
+    local f=$logs/wayland.txt wl weston x11 disc disc_weston disc_x11
+    wl=$(field wl_pct "$f")
+    if [ -z "$wl" ]; then
+        row "Wayland beside X11" "none, see wayland.txt" "" no
+        return
+    fi
+    weston=$(field weston_pct "$f")
+    x11=$(field x11_pct "$f")
+    disc=$(field disc_wl_pct "$f")
+    disc_weston=$(field disc_weston_pct "$f")
+    disc_x11=$(field disc_x11_pct "$f")
+    local limit
+    limit=$(awk -v x="$x11" -v d="$disc" 'BEGIN { l = 1.5 * x; if (d < l) l = d; printf "%.2f", l }')
+    row "Wayland: CPU of the game / of weston meanwhile (median of 3)" "$wl % / $weston %" \
+        "game at most 1.5 x X11 and the disc: $limit %" "$(below "$wl" "$(awk -v l="$limit" 'BEGIN { print l + 0.001 }')")"
+    row "  the same run on X11: the game" "$x11 % of a core" "(for reference)" yes
+    row "  the moving disc, a naive Qt window: Wayland (weston) / X11" \
+        "$disc % ($disc_weston %) / $disc_x11 %" "(for reference)" yes
+    local fps refresh
+    fps=$(field frames_per_s "$f")
+    refresh=$(field refresh "$f")
+    row "Wayland: frames committed a second, output at $refresh Hz" "$fps" "at most $refresh" \
+        "$(below "$fps" "$(awk -v r="$refresh" 'BEGIN { print r + 0.001 }')")"
+    row "Wayland: frames whose puck step is off the median by over a quarter" \
+        "$(field uneven_pct "$f") %" "0 %" "$(below "$(field uneven_pct "$f")" 0.001)"
+    row "Wayland: paint events minimised, 2 s / with a goal box up, 1 s" \
+        "$(field hidden_paints "$f") / $(field box_hidden_paints "$f")" "0 / 0" \
+        "$([ "$(field hidden_paints "$f")" = 0 ] && [ "$(field box_hidden_paints "$f")" = 0 ] && echo yes || echo no)"
+    local mb x11_mb
+    mb=$(awk -v k="$(field wl_rss_kb "$f")" 'BEGIN { printf "%.1f", k / 1024 }')
+    x11_mb=$(awk -v k="$(field x11_rss_kb "$f")" 'BEGIN { printf "%.1f", k / 1024 }')
+    row "Wayland: peak resident memory, 10 s of play (X11: $x11_mb MB)" "$mb MB" "< 40 MB" \
+        "$(below "$mb" 40)"
 }
 
 # The clicks really playing into a null sink of a private sound server, against the same game
@@ -199,7 +246,7 @@ sound_on() {
 }
 
 measurements=(measure_golden_traces measure_tick measure_soak measure_pacing measure_cpu_and_memory
-    measure_startup measure_sound)
+    measure_startup measure_wayland measure_sound)
 # Names given on the command line (measure_sound, ...) take only those measurements.
 if (($#)); then
     measurements=("$@")

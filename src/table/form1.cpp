@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "click_sound.h"
+#include "frame_pacer.h"
 #include "rink_view.h"
 #include "skill_bar.h"
 
@@ -38,15 +39,17 @@ QLabel* scoreLabel(const char* name, QWidget* parent) {
     return label;
 }
 
-// Makes `box` wide enough for a window manager to show its whole title. The title bar's font is
-// the window manager's, unknown here: this allows a bold face half again as large as the box's
-// own, and room for an icon and a few buttons of about two lines' height each.
+// Makes `box` wide enough for its whole title in the title bar, whether a window manager draws
+// it (X11) or Qt itself (the client-side decoration on Wayland). The title bar's font and layout
+// are not known here: this allows a bold face half again as large as the box's own, centred in
+// the bar as most decorations centre it, with room on either side for an icon or three buttons,
+// five lines' height in all.
 void widenForTitle(QMessageBox& box) {
     QFont bold = box.font();
     bold.setBold(true);
     const QFontMetrics title(bold);
     const int width = int(std::ceil(1.5 * title.horizontalAdvance(box.windowTitle()))) +
-                      6 * box.fontMetrics().height();
+                      2 * 5 * box.fontMetrics().height();
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (grid) {
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
@@ -64,7 +67,8 @@ void scaleFont(QWidget* widget, double twips, bool bold, const TwipsScale& scale
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {
+Form1::Form1(QWidget* parent)
+    : QWidget(parent), blend_(std::int64_t(tickMilliseconds) * 1000 * 1000) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Velmaro"));
 
@@ -73,6 +77,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
     Picture1 = new RinkView(game_.controls, this);
     Picture1->onMouseMove = [this](QPointF twips) { Picture1_MouseMove(twips); };
+    pacer_ = new FramePacer(
+        this, [this] { return draw(); }, this);
 
     const rink::Slider& skill = game_.controls.cpu;
     cpu = new SkillBar(this);
@@ -111,6 +117,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     resize(smallest);
     layoutControls();
 
+    clock_.start();
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(tickMilliseconds);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
@@ -128,12 +135,27 @@ void Form1::Timer1_Timer() {
     game_.tick(*this);
     ++ticks_;
     inTick_ = false;
-    Picture1->refresh();
+    const rink::Controls& c = game_.controls;
+    blend_.tick(clock_.nsecsElapsed(),
+                {QPointF(c.puck.Left, c.puck.Top), QPointF(c.paddle2.Left, c.paddle2.Top)});
+    pacer_->changed();
+}
+
+FramePacer::Drawn Form1::draw() {
+    if (!pacer_->paced()) {
+        // No frame clock: each tick is drawn as it comes.
+        return {Picture1->refresh(), true};
+    }
+    // At the frame's time, one tick behind, so that frames show even steps at any refresh
+    // rate; the player's paddle stays where the pointer put it, to add no lag to it.
+    const std::int64_t now = clock_.nsecsElapsed();
+    const TickBlend::Places at = blend_.at(now);
+    return {Picture1->refreshAt(at[0], at[1]), blend_.settled(now)};
 }
 
 void Form1::Picture1_MouseMove(QPointF twips) {
     game_.mouseMove(float(twips.x()), float(twips.y()));
-    Picture1->refresh();
+    pacer_->changed();
 }
 
 void Form1::showScores() {
@@ -176,6 +198,7 @@ void Form1::beep() {
 
 void Form1::messageBox(const std::string& prompt, const std::string& title) {
     Timer1.stop();
+    blend_.jump(); // the serve puts the puck on the centre line at once
     showScores();
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
                     QString::fromStdString(prompt), QMessageBox::Ok, this);

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "frame_pacer.h"
 #include "game.h"
 #include "host.h"
+#include "tick_blend.h"
 #include "twips_scale.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -35,6 +38,8 @@ class Form1 : public QWidget, private rink::Host {
     const QTimer& timer() const { return Timer1; }
     // Ticks run since start-up, goal completions included.
     long long ticks() const { return ticks_; }
+    // When the rink is drawn: at once on X11, at the compositor's frames on Wayland.
+    const FramePacer& pacer() const { return *pacer_; }
 
     // Sounds the beep: the click by default; replaceable so that tests can count beeps.
     std::function<void()> beeper;
@@ -45,6 +50,8 @@ class Form1 : public QWidget, private rink::Host {
 
   private:
     void Timer1_Timer();
+    // Draws the rink for the pacer: each tick as it comes, or blended at the frame's time.
+    FramePacer::Drawn draw();
     void Picture1_MouseMove(QPointF twips);
     void layoutControls();
     void showScores();
@@ -57,10 +64,13 @@ class Form1 : public QWidget, private rink::Host {
     TwipsScale scale_;
     RinkView* Picture1;
     SkillBar* cpu;
+    FramePacer* pacer_;
     QLabel* Label1;
     QLabel* Scorered;
     QLabel* Scoreblue;
     QTimer Timer1;
+    QElapsedTimer clock_;
+    TickBlend blend_;
     QMessageBox* box_ = nullptr;
     bool inTick_ = false;
     bool closing_ = false;

@@ -3,9 +3,16 @@
 
 #include "focus_frame.h"
 
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <chrono>
+
+// Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a paint of the
+// rink, "frame MICROSECONDS LEFT TOP", the monotonic clock and the puck's corner as drawn.
+Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
 
 namespace {
 
@@ -57,25 +64,35 @@ QRectF RinkView::twipsOf(const rink::Shape& shape) {
     return QRectF(shape.Left, shape.Top, shape.Width, shape.Height);
 }
 
-std::array<const rink::Shape*, 3> RinkView::shapes() const {
-    return {&controls_.paddle2, &controls_.paddle1, &controls_.puck};
+bool RinkView::refresh() {
+    const auto corner = [](const rink::Shape& shape) { return QPointF(shape.Left, shape.Top); };
+    return moveTo({corner(controls_.paddle2), corner(controls_.paddle1), corner(controls_.puck)});
 }
 
-void RinkView::refresh() {
-    const auto now = shapes();
+bool RinkView::refreshAt(QPointF puck, QPointF paddle2) {
+    return moveTo({paddle2, QPointF(controls_.paddle1.Left, controls_.paddle1.Top), puck});
+}
+
+bool RinkView::moveTo(const std::array<QPointF, 3>& corners) {
     QRegion moved;
-    for (std::size_t i = 0; i < now.size(); ++i) {
+    for (std::size_t i = 0; i < corners.size(); ++i) {
         rink::Shape& was = drawn_[i];
-        if (was.Left != now[i]->Left || was.Top != now[i]->Top) {
-            moved += pixelsOf(twipsOf(was)).united(pixelsOf(twipsOf(*now[i])));
-            was = *now[i];
+        const auto left = float(corners[i].x());
+        const auto top = float(corners[i].y());
+        if (was.Left != left || was.Top != top) {
+            moved += pixelsOf(twipsOf(was));
+            was.Left = left;
+            was.Top = top;
+            moved += pixelsOf(twipsOf(was));
         }
     }
-    // Painted now rather than on a later pass of the event loop: the frame shows what this tick
-    // or mouse move did, and the loop wakes once a tick instead of twice.
-    if (!moved.isEmpty()) {
-        repaint(moved);
+    // Painted now rather than on a later pass of the event loop: the caller has chosen the
+    // moment (after a tick, or at the compositor's frame).
+    if (moved.isEmpty()) {
+        return false;
     }
+    repaint(moved);
+    return true;
 }
 
 void RinkView::paintEvent(QPaintEvent* event) {
@@ -101,9 +118,14 @@ void RinkView::paintEvent(QPaintEvent* event) {
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    const auto drawn = shapes();
-    for (std::size_t i = 0; i < drawn.size(); ++i) {
-        const rink::Shape& shape = *drawn[i];
+    if (lcFrames().isDebugEnabled()) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        qCDebug(lcFrames).noquote()
+            << "frame" << std::chrono::duration_cast<std::chrono::microseconds>(now).count()
+            << QString::number(drawn_[2].Left, 'g', 9) << QString::number(drawn_[2].Top, 'g', 9);
+    }
+    for (std::size_t i = 0; i < std::size(drawn_); ++i) {
+        const rink::Shape& shape = drawn_[i];
         const QRectF twips = twipsOf(shape);
         if (needed(twips)) {
             const QPointF corner = scale_.toPixelsF(twips.topLeft());

@@ -24,9 +24,12 @@ class RinkView : public QWidget {
     void setScale(const TwipsScale& scale);
     const TwipsScale& scale() const { return scale_; }
 
-    // Schedules a repaint of what moved since the last call: the old and new places of each
-    // shape, nothing else.
-    void refresh();
+    // Repaints at once what moved since the last call: the old and new places of each shape,
+    // nothing else. Says whether anything moved.
+    bool refresh();
+    // The same, with the puck's and the computer's paddle's corners (twips) given: drawn where
+    // they stand at a frame's time rather than at the last tick.
+    bool refreshAt(QPointF puck, QPointF paddle2);
 
     // Called with the pointer position in twips on every mouse move over the rink.
     std::function<void(QPointF twips)> onMouseMove;
@@ -41,11 +44,11 @@ class RinkView : public QWidget {
     // A twips rectangle in pixels of the view, with a pixel of margin for antialiasing.
     QRect pixelsOf(const QRectF& twips) const;
     static QRectF twipsOf(const rink::Shape& shape);
-    // paddle2, paddle1 and the puck, in the order they are drawn.
-    std::array<const rink::Shape*, 3> shapes() const;
+    // Moves the drawn paddle2, paddle1 and puck to `corners` (twips), repainting what moved.
+    bool moveTo(const std::array<QPointF, 3>& corners);
 
     const rink::Controls& controls_;
     TwipsScale scale_;
-    rink::Shape drawn_[3]; // paddle2, paddle1 and the puck where the last refresh left them
+    rink::Shape drawn_[3]; // paddle2, paddle1 and the puck as drawn, in the order they are drawn
     DiscSprite discs_[3];  // their looks, in the same order
 };

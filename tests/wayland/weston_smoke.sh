@@ -18,20 +18,9 @@ fail() {
     exit 1
 }
 
-# A private compositor: its own runtime folder and socket, no X server to fall back on.
-export XDG_RUNTIME_DIR=$work HOME=$work WAYLAND_DISPLAY=velmaro-test
-unset DISPLAY
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
-# --debug lets weston-screenshooter take pictures.
-weston --backend=headless-backend.so --use-pixman --width=800 --height=900 \
-    --socket="$WAYLAND_DISPLAY" --idle-time=0 --debug --log="$work/weston.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -S "$work/$WAYLAND_DISPLAY" ] && break
-    sleep 0.1
-done
-[ -S "$work/$WAYLAND_DISPLAY" ] || fail "weston did not start"
+# shellcheck source=tests/wayland/weston_session.sh
+source "$(dirname "$0")/weston_session.sh"
+start_weston
 
 QT_QPA_PLATFORM=wayland "$game" >"$work/game.log" 2>&1 &
 game_pid=$!
