@@ -15,7 +15,8 @@ constexpr std::int64_t tick = 15 * ms;
 
 // The puck and the computer's paddle in steady motion: their places after tick `n`.
 TickBlend::Places placesAfter(std::int64_t n) {
-    return {QPointF(600 + 100.0 * n, 3360 - 150.0 * n), QPointF(600 + 20.0 * n, 240)};
+    const auto ticks = static_cast<double>(n);
+    return {QPointF(600 + 100.0 * ticks, 3360 - 150.0 * ticks), QPointF(600 + 20.0 * ticks, 240)};
 }
 
 // The puck's distance between successive frames at `hertz` over one second of ticks every

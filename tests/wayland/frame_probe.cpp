@@ -129,19 +129,19 @@ int main(int argc, char* argv[]) {
                  QTimer::singleShot(500, [] {
                      // In the compositor's pixels: Qt's decoration is drawn at the output's
                      // scale whatever the application's own scale factor.
-                     QMessageBox* box = openBox();
-                     const qreal ratio = box->devicePixelRatioF();
-                     QFont face = box->font();
+                     QMessageBox* open = openBox();
+                     const qreal ratio = open->devicePixelRatioF();
+                     QFont face = open->font();
                      face.setPixelSize(14);
-                     const QRect frame = box->frameGeometry();
+                     const QRect frame = open->frameGeometry();
                      std::printf("box %d %ld %ld\n",
-                                 QFontMetrics(face).horizontalAdvance(box->windowTitle()),
+                                 QFontMetrics(face).horizontalAdvance(open->windowTitle()),
                                  std::lround(frame.width() * ratio),
-                                 std::lround((box->geometry().top() - frame.top()) * ratio));
+                                 std::lround((open->geometry().top() - frame.top()) * ratio));
                      std::fflush(stdout);
                      // Up long enough for a screenshot.
-                     QTimer::singleShot(1500, box, [box] {
-                         box->accept();
+                     QTimer::singleShot(1500, open, [open] {
+                         open->accept();
                          QTimer::singleShot(100, qApp, &QCoreApplication::quit);
                      });
                  });
