@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../lib/goal_setup.h"
 #include "window_fixture.h"
 
 #include <QLabel>
@@ -70,15 +71,6 @@ TEST_F(Window, TimerTicksAboutSixtyFourTimesASecondWithoutCatchingUp) {
     // The puck of the start falls straight down from (600, 3360).
     EXPECT_GT(form.game().controls.puck.Top, 3360);
     EXPECT_EQ(form.game().controls.puck.Left, 600);
-}
-
-// Sends the puck into the bottom goal mouth: the computer scores two ticks later.
-void goalAtTheBottom(Form1& form) {
-    rink::GameState& s = form.game().state;
-    s.puckX = 1600;
-    s.puckY = 5470;
-    s.vx = 0;
-    s.vy = 100;
 }
 
 TEST_F(Window, GoalIsAnnouncedInARealModalBoxAndNoTickRunsWhileItIsOpen) {

@@ -10,18 +10,16 @@ set -euo pipefail
 probe=$1
 work=$2
 seconds=$3
-rm -rf "$work"
-mkdir -p "$work"
-chmod 700 "$work"
-
+logs=()
+# shellcheck source=tests/wayland/weston_session.sh
+source "$(dirname "$0")/weston_session.sh"
+# A failure shows the probe's findings and the end of the protocol it spoke.
 fail() {
     echo "FAIL: $*" >&2
     [ -f "$work/probe.txt" ] && cat "$work/probe.txt" >&2
     [ -f "$work/protocol.txt" ] && grep -v '^\[' "$work/protocol.txt" | tail -n 20 >&2
     exit 1
 }
-# shellcheck source=tests/wayland/weston_session.sh
-source "$(dirname "$0")/weston_session.sh"
 start_weston
 
 WAYLAND_DEBUG=client QT_QPA_PLATFORM=wayland "$probe" pacing "$seconds" \

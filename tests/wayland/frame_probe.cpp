@@ -12,6 +12,7 @@
 // Paints are paint events of the game's window and its children, counted by an event filter;
 // frames are those the game's frame pacer drew, by its own count.
 
+#include "../lib/goal_setup.h"
 #include "form1.h"
 #include "frame_pacer.h"
 
@@ -76,15 +77,6 @@ void when(std::function<bool()> ready, std::function<void()> then, const char* w
         }
     });
     poll->start(10);
-}
-
-// Puts the puck two ticks short of the bottom goal.
-void goalAtTheBottom(Form1& form) {
-    rink::GameState& s = form.game().state;
-    s.puckX = 1600;
-    s.puckY = 5470;
-    s.vx = 0;
-    s.vy = 100;
 }
 
 void mark(const char* what) {

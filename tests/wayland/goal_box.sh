@@ -11,15 +11,7 @@ set -euo pipefail
 probe=$1
 work=$2
 shift 2
-rm -rf "$work"
-mkdir -p "$work"
-chmod 700 "$work"
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/weston.log" ] && tail -n 5 "$work/weston.log" >&2
-    exit 1
-}
+logs=()
 # shellcheck source=tests/wayland/weston_session.sh
 source "$(dirname "$0")/weston_session.sh"
 start_weston
