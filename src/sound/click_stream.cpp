@@ -40,8 +40,12 @@ constexpr auto retryInterval = 1s;
 bool serverReachable() {
     std::string path;
     if (const char* server = std::getenv("PULSE_SERVER"); server && *server) {
-        const std::string first = std::string(server).substr(0, std::strcspn(server, " "));
-        if (first.rfind("unix:", 0) == 0) {
+        // The first of the servers listed, blanks around it skipped.
+        const char* from = server + std::strspn(server, " \t");
+        const std::string first(from, std::strcspn(from, " \t"));
+        if (first.empty()) {
+            return false;
+        } else if (first.rfind("unix:", 0) == 0) {
             path = first.substr(5);
         } else if (first.front() == '/') {
             path = first;
