@@ -31,10 +31,12 @@ step installs
 ensure_project_packages "$root"
 
 jobs=$(nproc)
-# Testing, a warning is an error; playing, it is not in the player's way.
-werror=$([ "$mode" = test ] && echo ON || echo OFF)
+# Testing, a warning is an error. Playing leaves the setting as the build has it (off in a new
+# one), so that playing after testing builds nothing again.
+werror=()
+[ "$mode" = play ] || werror=(-DVELMARO_WERROR=ON)
 step build
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARO_WERROR="$werror"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${werror[@]}"
 cmake --build "$build" -j "$jobs"
 
 if [ "$mode" = play ]; then

@@ -39,9 +39,12 @@ root_tarball() {
         echo "no apt source of Debian 12 (bookworm) on this machine" >&2
         return 1
     }
-    # A root made for the project's scripts: they need nothing but apt to start.
+    # A root made for the project's scripts: they need nothing but apt to start. mmdebstrap
+    # mounts inside the root it builds: in a mount namespace of its own those mounts end with
+    # it, even when it is interrupted, and its scratch folder lies beside the tarball.
     # shellcheck disable=SC2016 # the hook's $1 is mmdebstrap's: the root it makes
-    mmdebstrap --quiet --variant=minbase --format=tar \
+    TMPDIR=$(dirname "$1") unshare --mount --propagation private -- \
+        mmdebstrap --quiet --variant=minbase --format=tar \
         --customize-hook='cp /etc/hosts "$1/etc/hosts"' \
         bookworm "$1" "${sources[@]}"
 }
