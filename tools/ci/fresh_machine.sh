@@ -111,9 +111,11 @@ test_command() {
         return 1
     }
 }
+# (bash stays the root's first process: xvfb-run as process 1 of the namespace never heard
+# Xvfb's ready signal and waited for ever)
 play_command() {
     root_run "$root" bash -c 'cd /srv/velmaro/main && xvfb-run -a -s "-noreset -screen 0 800x900x24" \
-        tests/installed/window_opens.sh 300 tools/bootstrap.sh play'
+        tests/installed/window_opens.sh 300 tools/bootstrap.sh play; exit $?'
 }
 
 stage root make_root
