@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "click_stream.h"
 
+#include "server_watch.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/mainloop.h>
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -32,33 +35,43 @@ using namespace std::chrono_literals;
 // the server fewer wake-ups but delay the later clicks of a burst (docs/performance.md).
 constexpr auto targetLatency = 50ms;
 constexpr auto requestStep = 5ms;
-// How often a missing server is looked for.
+// How often a missing server is looked for, when nothing tells where it will appear.
 constexpr auto retryInterval = 1s;
+// Once something is made where the server's socket lives, it is looked for this often for a
+// while: a server binds its socket a moment before it listens on it.
+constexpr auto eagerInterval = 20ms;
+constexpr int eagerLooks = 25;
 
-// Whether a sound server accepts connections at its local socket: a cheap look before a
-// connection is set up, once a second while there is none.
-bool serverReachable() {
-    std::string path;
+// Where the sound server is: the first of the servers PULSE_SERVER lists (blanks around it
+// skipped), or the local socket in the user's runtime folder.
+struct Server {
+    enum Kind { none, local, network } kind;
+    std::string socket; // for a local server
+};
+
+Server whereIsServer() {
     if (const char* server = std::getenv("PULSE_SERVER"); server && *server) {
-        // The first of the servers listed, blanks around it skipped.
         const char* from = server + std::strspn(server, " \t");
         const std::string first(from, std::strcspn(from, " \t"));
         if (first.empty()) {
-            return false;
+            return {Server::none, {}};
         } else if (first.rfind("unix:", 0) == 0) {
-            path = first.substr(5);
+            return {Server::local, first.substr(5)};
         } else if (first.front() == '/') {
-            path = first;
-        } else {
-            return true; // a server on the network: let the connection try it
+            return {Server::local, first};
         }
+        return {Server::network, {}};
     } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        path = std::string(runtime) + "/pulse/native";
-    } else {
-        path = "/run/user/" + std::to_string(getuid()) + "/pulse/native";
+        return {Server::local, std::string(runtime) + "/pulse/native"};
     }
+    return {Server::local, "/run/user/" + std::to_string(getuid()) + "/pulse/native"};
+}
+
+// Whether a local server accepts connections at `path`: a cheap look before a connection is set
+// up.
+bool accepting(const std::string& path) {
     sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) {
+    if (path.empty() || path.size() >= sizeof address.sun_path) {
         return false;
     }
     address.sun_family = AF_UNIX;
@@ -70,6 +83,11 @@ bool serverReachable() {
     const bool reached = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     close(fd);
     return reached;
+}
+
+bool reachable(const Server& server) {
+    return server.kind == Server::network ||
+           (server.kind == Server::local && accepting(server.socket));
 }
 
 // Operations are fire-and-forget: the server carries them out in the order they were sent.
@@ -128,16 +146,46 @@ void ClickStream::run() {
             (void)!read(fd, &count, sizeof count);
         },
         nullptr);
+    const Server server = whereIsServer();
+    // A local server's socket is watched for, so that a server started again is found at once.
+    std::unique_ptr<ServerWatch> watch;
+    pa_io_event* watching = nullptr;
+    if (server.kind == Server::local) {
+        watch = std::make_unique<ServerWatch>(server.socket);
+        if (watch->fd() >= 0) {
+            watching = api->io_new(
+                api, watch->fd(), PA_IO_EVENT_INPUT,
+                [](pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* self) {
+                    auto* owner = static_cast<ClickStream*>(self);
+                    if (owner->watch_->changed()) {
+                        owner->socketMade_ = true;
+                    }
+                },
+                this);
+        }
+    }
+    watch_ = watch.get();
+    int eager = 0; // looks left at the eager pace
     while (!stopping_.load()) {
-        const auto now = std::chrono::steady_clock::now();
+        auto now = std::chrono::steady_clock::now();
         if (lost_) {
             disconnect(); // the server went away: look for it again from scratch
             retryAt_ = now + retryInterval;
         }
+        if (!context_ && socketMade_) {
+            socketMade_ = false;
+            retryAt_ = now;
+            eager = eagerLooks;
+        }
         if (!context_ && now >= retryAt_) {
-            retryAt_ = now + retryInterval;
-            if (serverReachable()) {
+            if (reachable(server)) {
                 connect();
+                eager = 0;
+            } else if (eager > 0) {
+                --eager;
+                retryAt_ = now + eagerInterval;
+            } else {
+                retryAt_ = now + retryInterval;
             }
         }
         serve();
@@ -147,8 +195,8 @@ void ClickStream::run() {
         if (lost_) {
             timeout = 0;
         } else if (!context_) {
-            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-                retryAt_ - std::chrono::steady_clock::now());
+            now = std::chrono::steady_clock::now();
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(retryAt_ - now);
             timeout = int(std::clamp<std::int64_t>(left.count() + 1, 0, 10000000));
         }
         if (pa_mainloop_prepare(loop_, timeout) < 0 || pa_mainloop_poll(loop_) < 0 ||
@@ -157,6 +205,10 @@ void ClickStream::run() {
         }
     }
     disconnect();
+    if (watching) {
+        api->io_free(watching);
+    }
+    watch_ = nullptr;
     api->io_free(wake);
 }
 
@@ -203,6 +255,7 @@ void ClickStream::openStream() {
             const pa_stream_state_t state = pa_stream_get_state(stream);
             if (state == PA_STREAM_READY) {
                 owner->open_.store(true);
+                owner->socketMade_ = false; // found: what made it is no news any more
             } else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
                 owner->lost_ = true;
             }

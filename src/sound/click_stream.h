@@ -13,6 +13,7 @@ struct pa_context;
 struct pa_mainloop;
 struct pa_stream;
 struct pa_time_event;
+class ServerWatch;
 
 // One audio stream for the clicks, on the sound server (PulseAudio's protocol, which PipeWire
 // speaks too). A thread of its own connects, keeps the stream corked whenever no click sounds,
@@ -63,6 +64,8 @@ class ClickStream {
     pa_time_event* recheck_ = nullptr; // asks again whether the burst has played out
     bool lost_ = false;                // the server went away: disconnect and look for it again
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
+    ServerWatch* watch_ = nullptr; // run()'s own, while it runs
+    bool socketMade_ = false;      // something was made where the server's socket lives
     bool sounding_ = false;                           // uncorked, a burst under way
     bool dry_ = false;             // the server ran out of data: what comes next plays at once
     std::size_t sent_ = 0;         // samples of the burst handed to the server

@@ -45,7 +45,8 @@ if ! reopened=$(wait_audible 1 "$bell" 5); then
     failed+=("the stream did not come back with the server")
     reopened=$restarted
 fi
-echo "back $(((reopened - restarted) / 1000000)) ms after the server was started again"
+echo "back $(((reopened - restarted) / 1000000)) ms after the server was started again," \
+    "$(((reopened - accepted) / 1000000)) ms after it accepted connections"
 sleep 9
 stopped=$(now_ns)
 stop_recorder

@@ -6,7 +6,7 @@
 # but for the sink. Sourced; expects $work (the test's directory, emptied and made private here),
 # $recorder (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this
 # directory). Whatever it starts is ended on exit, however the test ends.
-# shellcheck disable=SC2154 # both are set by the script that sources this
+# shellcheck disable=SC2154,SC2034 # set by the script that sources this, or read by it
 rm -rf "$work"
 mkdir -p "$work"
 chmod 700 "$work"
@@ -27,8 +27,29 @@ fail() {
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 
 # start_server: starts the server and waits until it answers, with a null sink (mono, 44.1 kHz:
-# the click's own format, recorded as it is) as the default output.
+# the click's own format, recorded as it is) as the default output. $accepted is then when its
+# socket first accepted a connection (ns), looked for every 2 ms.
 start_server() {
+    rm -f "$work/accepted"
+    python3 - "$work/pulse/native" >"$work/accepted" <<'LOOK' &
+import socket, sys, time
+print("looking", flush=True)
+while True:
+    s = socket.socket(socket.AF_UNIX)
+    try:
+        s.connect(sys.argv[1])
+        break
+    except OSError:
+        time.sleep(0.002)
+    finally:
+        s.close()
+print(time.monotonic_ns())
+LOOK
+    local look=$!
+    for _ in $(seq 100); do
+        [ -s "$work/accepted" ] && break
+        sleep 0.02
+    done
     case "$sound_server" in
     pulseaudio)
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
@@ -58,6 +79,8 @@ start_server() {
         sleep 0.1
     done
     pactl info >/dev/null 2>&1 || fail "no sound server"
+    wait "$look"
+    accepted=$(tail -1 "$work/accepted")
     if [ "$sound_server" = pipewire ]; then
         pactl load-module module-null-sink sink_name=velmaro_null rate=44100 channels=1 \
             channel_map=mono >/dev/null || fail "no null sink"
