@@ -64,9 +64,9 @@ class ClickStream {
     pa_time_event* recheck_ = nullptr; // asks again whether the burst has played out
     bool lost_ = false;                // the server went away: disconnect and look for it again
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
-    ServerWatch* watch_ = nullptr; // run()'s own, while it runs
+    ServerWatch* watch_ = nullptr;                    // run()'s own, while it runs
     bool socketMade_ = false;      // something was made where the server's socket lives
-    bool sounding_ = false;                           // uncorked, a burst under way
+    bool sounding_ = false;        // uncorked, a burst under way
     bool dry_ = false;             // the server ran out of data: what comes next plays at once
     std::size_t sent_ = 0;         // samples of the burst handed to the server
     std::uint64_t writes_ = 0;     // writes to the stream, to tell a check overtaken by one
