@@ -41,6 +41,13 @@ constexpr auto retryInterval = 1s;
 // while: a server binds its socket a moment before it listens on it.
 constexpr auto eagerInterval = 20ms;
 constexpr int eagerLooks = 25;
+// A server that has not answered for this long while a burst sounds has stopped (it hangs, or
+// was stopped): the stream is given up, so that the clicks asked for meanwhile are not all
+// played at once when it goes on, and the bell stands in. Well above the server's silence
+// between two answers in a burst (it is asked for its play position again at most a buffer's
+// length later), and above the half second a server just started, or kept waiting by a busy
+// machine, was seen to take.
+constexpr auto staleAfter = 1s;
 
 // Where the sound server is: the first of the servers PULSE_SERVER lists (blanks around it
 // skipped), or the local socket in the user's runtime folder.
@@ -264,7 +271,12 @@ void ClickStream::openStream() {
     // The server asks for more: hand on the next stretch of the burst.
     pa_stream_set_write_callback(
         stream_,
-        [](pa_stream*, std::size_t, void* self) { static_cast<ClickStream*>(self)->feed(); }, this);
+        [](pa_stream*, std::size_t, void* self) {
+            auto* owner = static_cast<ClickStream*>(self);
+            owner->answered();
+            owner->feed();
+        },
+        this);
     // The server ran out: whatever comes next starts where the server now reads.
     pa_stream_set_underflow_callback(
         stream_, [](pa_stream*, void* self) { static_cast<ClickStream*>(self)->dry_ = true; },
@@ -287,6 +299,10 @@ void ClickStream::disconnect() {
     if (recheck_) {
         pa_mainloop_get_api(loop_)->time_free(recheck_);
         recheck_ = nullptr;
+    }
+    if (watchdog_) {
+        pa_mainloop_get_api(loop_)->time_free(watchdog_);
+        watchdog_ = nullptr;
     }
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
@@ -328,6 +344,7 @@ void ClickStream::serve() {
         sent_ = 0;
         sounding_ = true;
         dry_ = true;
+        answered(); // from now on the server must answer, or it has stopped
     }
     // Into what the server has not been given yet: it never rewrites what it holds.
     mixer_.start(sent_, count);
@@ -377,6 +394,9 @@ void ClickStream::checkPlayed() {
 // drain: on PulseAudio a drain answers once the sink has taken the data, before it has played
 // it, and on a stream that starts at once it may not answer at all.)
 void ClickStream::timed(int success) {
+    if (success) {
+        answered();
+    }
     if (!sounding_ || checkAfter_ != writes_) {
         return; // a click came since: the check after its own writes ends the burst
     }
@@ -389,11 +409,7 @@ void ClickStream::timed(int success) {
     const pa_usec_t end =
         pa_bytes_to_usec(std::uint64_t(std::max<std::int64_t>(timing->write_index, 0)), format);
     if (played >= end) {
-        forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
-        sounding_ = false;
-        checkAfter_ = 0;
-        sent_ = 0;
-        mixer_.clear();
+        endBurst();
         return;
     }
     pa_mainloop_api* api = pa_mainloop_get_api(loop_);
@@ -412,4 +428,48 @@ void ClickStream::timed(int success) {
             owner->checkPlayed();
         },
         this);
+}
+
+// Corks the stream: the burst is over, and nothing is asked of the server until the next one.
+void ClickStream::endBurst() {
+    forget(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    sounding_ = false;
+    checkAfter_ = 0;
+    sent_ = 0;
+    mixer_.clear();
+    if (watchdog_) {
+        pa_mainloop_get_api(loop_)->time_free(watchdog_);
+        watchdog_ = nullptr;
+    }
+}
+
+// The server answered while a burst sounds: it has staleAfter to answer again.
+void ClickStream::answered() {
+    if (!sounding_) {
+        return;
+    }
+    pa_mainloop_api* api = pa_mainloop_get_api(loop_);
+    timeval at{};
+    gettimeofday(&at, nullptr);
+    pa_timeval_add(&at, pa_usec_t(std::chrono::microseconds(staleAfter).count()));
+    if (watchdog_) {
+        api->time_restart(watchdog_, &at);
+        return;
+    }
+    watchdog_ = api->time_new(
+        api, &at,
+        [](pa_mainloop_api* a, pa_time_event* event, const timeval*, void* self) {
+            auto* owner = static_cast<ClickStream*>(self);
+            a->time_free(event);
+            owner->watchdog_ = nullptr;
+            owner->stall();
+        },
+        this);
+}
+
+// The server stopped answering in a burst: the stream is given up, with what it holds and what
+// waits for it, and the bell stands in until the server answers a new connection. (Flushing the
+// stream instead left pieces of the next clicks replayed on PulseAudio.)
+void ClickStream::stall() {
+    lost_ = true;
 }

@@ -49,6 +49,9 @@ class ClickStream {
     void feed();
     void checkPlayed();
     void timed(int success);
+    void endBurst();
+    void answered();
+    void stall();
 
     const int rate_;
     ClickMixer mixer_;                 // this thread's alone
@@ -61,8 +64,9 @@ class ClickStream {
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
-    pa_time_event* recheck_ = nullptr; // asks again whether the burst has played out
-    bool lost_ = false;                // the server went away: disconnect and look for it again
+    pa_time_event* recheck_ = nullptr;  // asks again whether the burst has played out
+    pa_time_event* watchdog_ = nullptr; // while a burst sounds: the server's time to answer
+    bool lost_ = false;                 // the server went away: disconnect and look for it again
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
     ServerWatch* watch_ = nullptr;                    // run()'s own, while it runs
     bool socketMade_ = false;      // something was made where the server's socket lives

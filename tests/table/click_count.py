@@ -3,6 +3,7 @@
 """Matches the clicks recorded from a sink against the beeps a game logged.
 
   click_count.py CLICK.wav PROBE.log REC.raw REC.times FROM_NS TO_NS [LATENCIES]
+  click_count.py --none CLICK.wav REC.raw REC.times FROM_NS TO_NS
 
 Takes the beeps logged in [FROM_NS, TO_NS] (narrowed to where no beep outside is near an edge)
 and the recording (16-bit mono, 44.1 kHz), dated by REC.times (per buffer: samples up to its
@@ -11,6 +12,7 @@ together than one click's length may share one click (a beep a click's length af
 began a click has one of its own: a triple contact is three clicks). Every click must be as long as the sound itself and as loud (louder where shared).
 No click may come from nowhere. Prints what it found; exits 1 on any mismatch. Writes the
 delay of each click that has a beep of its own, in ms, to LATENCIES when given.
+With --none: no click at all may have reached the sink between FROM_NS and TO_NS.
 """
 import array
 import bisect
@@ -62,33 +64,14 @@ def quiet_edges(beeps, lo, hi):
     return lo, hi
 
 
-def main(argv):
-    if len(argv) not in (7, 8):
-        print(__doc__, file=sys.stderr)
-        return 2
-    with wave.open(argv[1]) as w:
-        sound = array.array("h", w.readframes(w.getnframes()))
-    sound_peak = max(abs(s) for s in sound)
-    threshold = sound_peak // 10
-    ((s0, s1, _),) = clicks(sound, threshold)
-    sound_length = (s1 - s0) / RATE
-    click_span = len(sound) / RATE
-
-    beeps = []
-    with open(argv[2]) as log:
-        for line in log:
-            f = line.split()
-            if f and f[0] == "beep":
-                beeps.append(int(f[1]))
-    lo, hi = quiet_edges(beeps, int(argv[5]), int(argv[6]))
-    before = [b for b in beeps if b < lo]
-    beeps = [(b - lo) / 1e9 for b in beeps if lo <= b <= hi]
-
+def recording(raw, times, lo):
+    """The samples of a recording, and a function that dates a sample of it: seconds after lo
+    (ns), when the sink took it, to within one of its periods."""
     rec = array.array("h")
-    with open(argv[3], "rb") as f:
+    with open(raw, "rb") as f:
         rec.frombytes(f.read())
     ends, arrivals = [], []
-    with open(argv[4]) as f:
+    with open(times) as f:
         for line in f:
             n, t, *_ = line.split()
             ends.append(int(n))
@@ -104,10 +87,55 @@ def main(argv):
     floor = [min(offsets[k:k + window]) for k in range(len(offsets))]
 
     def dated(sample):
-        """Seconds after FROM_NS: when the sink took the sample, to within one of its periods."""
         k = min(bisect.bisect_right(ends, sample), len(ends) - 1)
         return (floor[k] + sample / RATE * 1e9 - lo) / 1e9
 
+    return rec, dated
+
+
+def the_sound(path):
+    """The click's samples, their peak and the threshold a click is heard above."""
+    with wave.open(path) as w:
+        sound = array.array("h", w.readframes(w.getnframes()))
+    peak = max(abs(s) for s in sound)
+    return sound, peak, peak // 10
+
+
+def none_heard(argv):
+    """--none: no click between FROM_NS and TO_NS."""
+    _, _, threshold = the_sound(argv[1])
+    lo, hi = int(argv[4]), int(argv[5])
+    rec, dated = recording(argv[2], argv[3], lo)
+    heard = [dated(a) for a, _, _ in clicks(rec, threshold)]
+    heard = [t for t in heard if 0 <= t <= (hi - lo) / 1e9]
+    print(f"clicks heard where none may be: {len(heard)}")
+    for t in heard:
+        print(f"  click at {t:.3f} s")
+    return 1 if heard else 0
+
+
+def main(argv):
+    if len(argv) == 7 and argv[1] == "--none":
+        return none_heard(argv[1:])
+    if len(argv) not in (7, 8):
+        print(__doc__, file=sys.stderr)
+        return 2
+    sound, sound_peak, threshold = the_sound(argv[1])
+    ((s0, s1, _),) = clicks(sound, threshold)
+    sound_length = (s1 - s0) / RATE
+    click_span = len(sound) / RATE
+
+    beeps = []
+    with open(argv[2]) as log:
+        for line in log:
+            f = line.split()
+            if f and f[0] == "beep":
+                beeps.append(int(f[1]))
+    lo, hi = quiet_edges(beeps, int(argv[5]), int(argv[6]))
+    before = [b for b in beeps if b < lo]
+    beeps = [(b - lo) / 1e9 for b in beeps if lo <= b <= hi]
+
+    rec, dated = recording(argv[3], argv[4], lo)
     heard = [(dated(a), (b - a) / RATE, p) for a, b, p in clicks(rec, threshold)]
     # Only what the window's beeps could have made.
     end = (hi - lo) / 1e9 + MAX_DELAY
