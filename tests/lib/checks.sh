@@ -3,9 +3,18 @@
 # What the shell tests share: failing, waiting for X windows, and looking at screenshots.
 # Sourced; the X helpers need xdotool, xwininfo and ImageMagick, and $DISPLAY.
 
-# fail MESSAGE...: says what went wrong on stderr and ends the test with status 1.
+# fail MESSAGE...: says what went wrong on stderr, followed by the end of each file listed in
+# $fail_logs (a server's log, the game's output), and ends the test with status 1.
+fail_logs=()
 fail() {
     echo "FAIL: $*" >&2
+    local log
+    for log in "${fail_logs[@]}"; do
+        if [ -s "$log" ]; then
+            echo "--- ${log##*/}:" >&2
+            tail -n 20 "$log" >&2
+        fi
+    done
     exit 1
 }
 

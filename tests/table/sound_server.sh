@@ -18,11 +18,9 @@ server_pid=  # the process that speaks PulseAudio's protocol to the game
 server_pids=() # every process of the server, that one included
 recorder_pid=
 
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/pulse.log" ] && tail -5 "$work/pulse.log" >&2
-    exit 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "${BASH_SOURCE[0]%/*}/../lib/checks.sh"
+fail_logs=("$work/pulse.log")
 
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 

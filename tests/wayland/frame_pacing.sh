@@ -10,7 +10,6 @@ set -euo pipefail
 probe=$1
 work=$2
 seconds=$3
-logs=()
 # shellcheck source=tests/wayland/weston_session.sh
 source "$(dirname "$0")/weston_session.sh"
 # A failure shows the probe's findings and the end of the protocol it spoke.

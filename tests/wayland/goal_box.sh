@@ -11,7 +11,6 @@ set -euo pipefail
 probe=$1
 work=$2
 shift 2
-logs=()
 # shellcheck source=tests/wayland/weston_session.sh
 source "$(dirname "$0")/weston_session.sh"
 start_weston

@@ -3,7 +3,8 @@
 # A private weston for one test: headless, CPU renderer, one 60 Hz output, its own runtime folder
 # (short: socket paths are limited to about a hundred bytes) and socket, no X server to fall back
 # on. Sourced by the tests of this folder, which set $work (emptied and made private here) and
-# may list in $logs the files a failure should show besides weston's own log.
+# may add to $fail_logs (tests/lib/checks.sh) the files a failure should show besides weston's
+# own log.
 #   fail MESSAGE   says what failed, shows the logs, ends the test
 #   start_weston   starts it; weston and everything in $pids are killed when the test ends
 
@@ -11,16 +12,9 @@ rm -rf "${work:?}"
 mkdir -p "$work"
 chmod 700 "$work"
 
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/weston.log" ] && tail -n 5 "$work/weston.log" >&2
-    local log
-    # shellcheck disable=SC2154 # set by the test that sources this
-    for log in "${logs[@]}"; do
-        [ -f "$log" ] && cat "$log" >&2
-    done
-    exit 1
-}
+# shellcheck source=tests/lib/checks.sh
+source "${BASH_SOURCE[0]%/*}/../lib/checks.sh"
+fail_logs=("$work/weston.log")
 
 pids=()
 runtime=$(mktemp -d /tmp/vw.XXXXXX)

@@ -7,9 +7,9 @@
 set -euo pipefail
 game=$1
 work=$2
-logs=("$work/game.log")
 # shellcheck source=tests/wayland/weston_session.sh
 source "$(dirname "$0")/weston_session.sh"
+fail_logs+=("$work/game.log")
 start_weston
 
 QT_QPA_PLATFORM=wayland "$game" >"$work/game.log" 2>&1 &
