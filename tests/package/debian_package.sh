@@ -79,11 +79,10 @@ else
         root_run "$in" bash -euc '
             dir=$1 profile=$2
             shift 2
-            apt-get update -qq
-            apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -y -qq --no-install-recommends \
-                -o Dpkg::Use-Pty=0 "$@"; }
-            apt_get install build-essential dpkg-dev >/dev/null
-            apt_get ${profile:+--build-profiles="$profile"} build-dep "$dir/" >/dev/null
+            source "$dir/tools/lib/packages.sh"
+            apt_get update -qq
+            apt_install install build-essential dpkg-dev >/dev/null
+            apt_install ${profile:+--build-profiles="$profile"} build-dep "$dir/" >/dev/null
             cd "$dir"
             exec env "$@" DEB_BUILD_PROFILES="$profile" dpkg-buildpackage -us -uc -b
         ' build "$dir" "$profile" "$@" >"$work/$log" 2>&1 || return 1
@@ -254,10 +253,10 @@ if [ -n "${roots:-}" ]; then
     cp -a "$copy" "$in/srv/package/"
     # shellcheck disable=SC2016 # expanded by the shell inside
     root_run "$in" bash -euc '
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-            -o Dpkg::Use-Pty=0 autopkgtest >/dev/null
         cd /srv/package
+        source "$2/tools/lib/packages.sh"
+        apt_get update -qq
+        apt_install install autopkgtest >/dev/null
         # (./NAME.deb: the built package; DIR/: the source tree whose debian/tests run)
         exec autopkgtest --output-dir=out "$1" "$2" -- null
     ' autopkgtest "./$deb" "velmaro-$upstream/" >autopkgtest.log 2>&1 || {
