@@ -177,7 +177,8 @@ void ClickStream::run() {
         auto now = std::chrono::steady_clock::now();
         if (lost_) {
             disconnect(); // the server went away: look for it again from scratch
-            retryAt_ = now + retryInterval;
+            retryAt_ = retryNow_ ? now : now + retryInterval;
+            retryNow_ = false;
         }
         if (!context_ && socketMade_) {
             socketMade_ = false;
@@ -319,6 +320,7 @@ void ClickStream::disconnect() {
         context_ = nullptr;
     }
     lost_ = false;
+    stalled_ = false;
     sounding_ = false;
     sent_ = 0;
     checkAfter_ = 0;
@@ -333,7 +335,7 @@ void ClickStream::serve() {
         return;
     }
     const unsigned count = pending_.exchange(0);
-    if (count == 0) {
+    if (count == 0 || stalled_) {
         return;
     }
     if (!sounding_) {
@@ -359,7 +361,7 @@ void ClickStream::serve() {
 // Hands the server as much of the burst as it asks for; once all of it is handed on, asks the
 // server how far it has played.
 void ClickStream::feed() {
-    if (!sounding_ || !stream_) {
+    if (!sounding_ || !stream_ || stalled_) {
         return;
     }
     const std::size_t left = mixer_.end() - sent_;
@@ -397,7 +399,7 @@ void ClickStream::timed(int success) {
     if (success) {
         answered();
     }
-    if (!sounding_ || checkAfter_ != writes_) {
+    if (!sounding_ || stalled_ || checkAfter_ != writes_) {
         return; // a click came since: the check after its own writes ends the burst
     }
     const pa_timing_info* timing = success ? pa_stream_get_timing_info(stream_) : nullptr;
@@ -445,7 +447,7 @@ void ClickStream::endBurst() {
 
 // The server answered while a burst sounds: it has staleAfter to answer again.
 void ClickStream::answered() {
-    if (!sounding_) {
+    if (!sounding_ || stalled_) {
         return;
     }
     pa_mainloop_api* api = pa_mainloop_get_api(loop_);
@@ -467,9 +469,24 @@ void ClickStream::answered() {
         this);
 }
 
-// The server stopped answering in a burst: the stream is given up, with what it holds and what
-// waits for it, and the bell stands in until the server answers a new connection. (Flushing the
-// stream instead left pieces of the next clicks replayed on PulseAudio.)
+// The server stopped answering in a burst (it hangs, or was stopped): what it holds is flushed
+// and the stream corked, so that nothing owed for the stop sounds when it goes on, and the bell
+// stands in. Once the server answers, the stream is given up for a new one at once (the stream
+// flushed in a burst went on to replay pieces of its next clicks on PulseAudio).
 void ClickStream::stall() {
-    lost_ = true;
+    open_.store(false);
+    stalled_ = true;
+    pending_.store(0);
+    mixer_.clear();
+    forget(pa_stream_flush(stream_, nullptr, nullptr));
+    forget(pa_stream_cork(
+        stream_, 1,
+        [](pa_stream* stream, int, void* self) {
+            auto* owner = static_cast<ClickStream*>(self);
+            if (stream == owner->stream_) {
+                owner->lost_ = true;
+                owner->retryNow_ = true;
+            }
+        },
+        this));
 }

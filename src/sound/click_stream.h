@@ -67,6 +67,8 @@ class ClickStream {
     pa_time_event* recheck_ = nullptr;  // asks again whether the burst has played out
     pa_time_event* watchdog_ = nullptr; // while a burst sounds: the server's time to answer
     bool lost_ = false;                 // the server went away: disconnect and look for it again
+    bool retryNow_ = false;             // ... and look at once: it is there, the stream is given up
+    bool stalled_ = false; // the server stopped answering: nothing is sent until it answers
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
     ServerWatch* watch_ = nullptr;                    // run()'s own, while it runs
     bool socketMade_ = false;      // something was made where the server's socket lives

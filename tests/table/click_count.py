@@ -3,7 +3,7 @@
 """Matches the clicks recorded from a sink against the beeps a game logged.
 
   click_count.py CLICK.wav PROBE.log REC.raw REC.times FROM_NS TO_NS [LATENCIES]
-  click_count.py --none CLICK.wav REC.raw REC.times FROM_NS TO_NS
+  click_count.py --stale CLICK.wav REC.raw REC.times FROM_NS TO_NS
 
 Takes the beeps logged in [FROM_NS, TO_NS] (narrowed to where no beep outside is near an edge)
 and the recording (16-bit mono, 44.1 kHz), dated by REC.times (per buffer: samples up to its
@@ -12,7 +12,9 @@ together than one click's length may share one click (a beep a click's length af
 began a click has one of its own: a triple contact is three clicks). Every click must be as long as the sound itself and as loud (louder where shared).
 No click may come from nowhere. Prints what it found; exits 1 on any mismatch. Writes the
 delay of each click that has a beep of its own, in ms, to LATENCIES when given.
-With --none: no click at all may have reached the sink between FROM_NS and TO_NS.
+With --stale: between FROM_NS and TO_NS, where every beep was stale, at most one click may have
+reached the sink, whole: the one a server may have held when it stopped (it plays when the
+server goes on; nothing can take it back), never a burst of clicks owed.
 """
 import array
 import bisect
@@ -101,22 +103,26 @@ def the_sound(path):
     return sound, peak, peak // 10
 
 
-def none_heard(argv):
-    """--none: no click between FROM_NS and TO_NS."""
-    _, _, threshold = the_sound(argv[1])
+def stale_heard(argv):
+    """--stale: at most one whole click between FROM_NS and TO_NS."""
+    sound, sound_peak, threshold = the_sound(argv[1])
+    ((s0, s1, _),) = clicks(sound, threshold)
     lo, hi = int(argv[4]), int(argv[5])
     rec, dated = recording(argv[2], argv[3], lo)
-    heard = [dated(a) for a, _, _ in clicks(rec, threshold)]
-    heard = [t for t in heard if 0 <= t <= (hi - lo) / 1e9]
-    print(f"clicks heard where none may be: {len(heard)}")
-    for t in heard:
-        print(f"  click at {t:.3f} s")
-    return 1 if heard else 0
+    heard = [(dated(a), (b - a), p) for a, b, p in clicks(rec, threshold)]
+    heard = [h for h in heard if 0 <= h[0] <= (hi - lo) / 1e9]
+    print(f"clicks heard for stale beeps: {len(heard)}")
+    whole = True
+    for at, length, peak in heard:
+        print(f"  click at {at:.3f} s: {length / RATE * 1000:.1f} ms, peak {peak}")
+        whole = whole and abs(length - (s1 - s0)) <= LENGTH_TOLERANCE * (s1 - s0) and \
+            abs(peak - sound_peak) <= PEAK_TOLERANCE * sound_peak
+    return 0 if len(heard) <= 1 and whole else 1
 
 
 def main(argv):
-    if len(argv) == 7 and argv[1] == "--none":
-        return none_heard(argv[1:])
+    if len(argv) == 7 and argv[1] == "--stale":
+        return stale_heard(argv[1:])
     if len(argv) not in (7, 8):
         print(__doc__, file=sys.stderr)
         return 2
