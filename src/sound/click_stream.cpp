@@ -37,10 +37,10 @@ constexpr auto targetLatency = 50ms;
 constexpr auto requestStep = 5ms;
 // How often a missing server is looked for, when nothing tells where it will appear.
 constexpr auto retryInterval = 1s;
-// Once something is made where the server's socket lives, it is looked for this often for a
-// while: a server binds its socket a moment before it listens on it.
-constexpr auto eagerInterval = 20ms;
-constexpr int eagerLooks = 25;
+// Once something is made where the server's socket lives, it is looked for again this soon, and
+// then half as often each time, up to once a second: a server binds its socket a moment before
+// it listens on it, and may need a moment more before it takes a stream.
+constexpr std::chrono::milliseconds firstRetry = 20ms;
 // A server that has not answered for this long while a burst sounds has stopped (it hangs, or
 // was stopped): the stream is given up, so that the clicks asked for meanwhile are not all
 // played at once when it goes on, and the bell stands in. Well above the server's silence
@@ -172,28 +172,36 @@ void ClickStream::run() {
         }
     }
     watch_ = watch.get();
-    int eager = 0; // looks left at the eager pace
+    const auto later = [this](std::chrono::steady_clock::time_point now) {
+        retryAt_ = now + retryDelay_;
+        retryDelay_ = std::min<std::chrono::milliseconds>(2 * retryDelay_, retryInterval);
+    };
     while (!stopping_.load()) {
         auto now = std::chrono::steady_clock::now();
         if (lost_) {
-            disconnect(); // the server went away: look for it again from scratch
-            retryAt_ = retryNow_ ? now : now + retryInterval;
+            // The server went away, or would not take the stream: look for it again from scratch.
+            const bool hadStream = open_.load();
+            disconnect();
+            if (retryNow_) {
+                retryAt_ = now;
+            } else if (hadStream) {
+                retryDelay_ = retryInterval;
+                retryAt_ = now + retryDelay_;
+            } else {
+                later(now);
+            }
             retryNow_ = false;
         }
         if (!context_ && socketMade_) {
             socketMade_ = false;
             retryAt_ = now;
-            eager = eagerLooks;
+            retryDelay_ = firstRetry;
         }
         if (!context_ && now >= retryAt_) {
             if (reachable(server)) {
                 connect();
-                eager = 0;
-            } else if (eager > 0) {
-                --eager;
-                retryAt_ = now + eagerInterval;
             } else {
-                retryAt_ = now + retryInterval;
+                later(now);
             }
         }
         serve();
@@ -264,6 +272,7 @@ void ClickStream::openStream() {
             if (state == PA_STREAM_READY) {
                 owner->open_.store(true);
                 owner->socketMade_ = false; // found: what made it is no news any more
+                owner->retryDelay_ = retryInterval;
             } else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
                 owner->lost_ = true;
             }

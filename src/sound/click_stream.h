@@ -70,6 +70,7 @@ class ClickStream {
     bool retryNow_ = false;             // ... and look at once: it is there, the stream is given up
     bool stalled_ = false; // the server stopped answering: nothing is sent until it answers
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
+    std::chrono::milliseconds retryDelay_{1000};      // and the time after that
     ServerWatch* watch_ = nullptr;                    // run()'s own, while it runs
     bool socketMade_ = false;      // something was made where the server's socket lives
     bool sounding_ = false;        // uncorked, a burst under way

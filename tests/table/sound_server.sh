@@ -44,7 +44,7 @@ while True:
 print(time.monotonic_ns())
 LOOK
     local look=$!
-    for _ in $(seq 100); do
+    for _ in $(seq 500); do # (python starts slowly on a busy machine)
         [ -s "$work/accepted" ] && break
         sleep 0.02
     done
