@@ -3,16 +3,9 @@
 
 #include "focus_frame.h"
 
-#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-
-#include <chrono>
-
-// Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a paint of the
-// rink, "frame MICROSECONDS LEFT TOP", the monotonic clock and the puck's corner as drawn.
-Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
 
 namespace {
 
@@ -118,12 +111,6 @@ void RinkView::paintEvent(QPaintEvent* event) {
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    if (lcFrames().isDebugEnabled()) {
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        qCDebug(lcFrames).noquote()
-            << "frame" << std::chrono::duration_cast<std::chrono::microseconds>(now).count()
-            << QString::number(drawn_[2].Left, 'g', 9) << QString::number(drawn_[2].Top, 'g', 9);
-    }
     for (std::size_t i = 0; i < std::size(drawn_); ++i) {
         const rink::Shape& shape = drawn_[i];
         const QRectF twips = twipsOf(shape);
