@@ -7,6 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 const QColor ice(236, 244, 248);
@@ -66,17 +68,35 @@ bool RinkView::refreshAt(QPointF puck, QPointF paddle2) {
     return moveTo({paddle2, QPointF(controls_.paddle1.Left, controls_.paddle1.Top), puck});
 }
 
+QPoint RinkView::devicePixelOf(const rink::Shape& shape) const {
+    const QPointF corner = scale_.toPixelsF(QPointF(shape.Left, shape.Top)) * devicePixelRatioF();
+    return QPoint(int(std::lround(corner.x())), int(std::lround(corner.y())));
+}
+
 bool RinkView::moveTo(const std::array<QPointF, 3>& corners) {
     QRegion moved;
     for (std::size_t i = 0; i < corners.size(); ++i) {
         rink::Shape& was = drawn_[i];
         const auto left = float(corners[i].x());
         const auto top = float(corners[i].y());
-        if (was.Left != left || was.Top != top) {
-            moved += pixelsOf(twipsOf(was));
-            was.Left = left;
-            was.Top = top;
-            moved += pixelsOf(twipsOf(was));
+        if (was.Left == left && was.Top == top) {
+            continue;
+        }
+        const QPoint from = devicePixelOf(was);
+        const QRect before = pixelsOf(twipsOf(was));
+        was.Left = left;
+        was.Top = top;
+        if (devicePixelOf(was) == from) {
+            continue; // drawn on the same pixels: nothing to repaint
+        }
+        // One rectangle for a short move (fewer, larger pieces cost less to paint and send
+        // than the ragged region of two overlapping squares), two for a jump.
+        const QRect after = pixelsOf(twipsOf(was));
+        if (before.adjusted(-1, -1, 1, 1).intersects(after)) {
+            moved += before.united(after);
+        } else {
+            moved += before;
+            moved += after;
         }
     }
     // Painted now rather than on a later pass of the event loop: the caller has chosen the
