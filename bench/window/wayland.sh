@@ -3,13 +3,15 @@
 # The game on Wayland beside X11 in one run (run under xvfb-run): weston's headless compositor
 # (CPU renderer, one 60 Hz output) and the X server, a fresh game each time at the laid-out size,
 # measured over SECONDS of play, the two alternately, three times each (medians; the highest peak
-# memory); and the same for the bench probe's moving disc, the yardstick of a naive Qt window.
+# memory); and the same for the bench probe's moving disc, the yardstick of a naive Qt window,
+# and for its empty window with the game's timer, the floor.
 #   wayland.sh GAME BENCH_PROBE WAYLAND_PROBE SECONDS WORK
 # prints one line of "name value" pairs:
 #   wl_pct weston_pct x11_pct       CPU share of the game on weston, of weston meanwhile, and of
 #                                   the game on X11
 #   disc_wl_pct disc_weston_pct disc_x11_pct
 #                                   the same for the moving disc
+#   floor_wl_pct floor_x11_pct      the bench probe's empty window with the game's timer
 #   wl_rss_kb x11_rss_kb            peak resident memory of the game
 #   frames_per_s refresh uneven_pct one more game on weston with its frame log: frames drawn a
 #                                   second (each one commit), the output's refresh, and the share
@@ -33,13 +35,10 @@ mkdir -p "$work"
 chmod 700 "$work"
 x11=${DISPLAY:?run under xvfb-run}
 
-fail() {
-    echo "wayland.sh: $*" >&2
-    exit 1
-}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=bench/window/cpu.sh
 source "$here/cpu.sh"
+# (it also gives fail MESSAGE, which shows weston's log)
 # shellcheck source=tests/wayland/weston_session.sh
 source "$here/../../tests/wayland/weston_session.sh"
 start_weston
@@ -60,7 +59,7 @@ play() {
     wait "$pid" || true
 }
 
-wl=() weston=() x=() dwl=() dweston=() dx=() wl_rss=() x_rss=()
+wl=() weston=() x=() dwl=() dweston=() dx=() fwl=() fx=() wl_rss=() x_rss=()
 for _ in 1 2 3; do
     read -r pct kb share <<<"$(play wayland "$game")"
     wl+=("$pct") wl_rss+=("$kb") weston+=("$share")
@@ -70,6 +69,10 @@ for _ in 1 2 3; do
     dwl+=("$pct") dweston+=("$share")
     read -r pct _ _ <<<"$(play xcb "$disc" disc)"
     dx+=("$pct")
+    read -r pct _ _ <<<"$(play wayland "$disc" idle)"
+    fwl+=("$pct")
+    read -r pct _ _ <<<"$(play xcb "$disc" idle)"
+    fx+=("$pct")
 done
 
 # The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP RUN".
@@ -123,6 +126,8 @@ echo "wl_pct $(printf '%s\n' "${wl[@]}" | median)" \
     "disc_wl_pct $(printf '%s\n' "${dwl[@]}" | median)" \
     "disc_weston_pct $(printf '%s\n' "${dweston[@]}" | median)" \
     "disc_x11_pct $(printf '%s\n' "${dx[@]}" | median)" \
+    "floor_wl_pct $(printf '%s\n' "${fwl[@]}" | median)" \
+    "floor_x11_pct $(printf '%s\n' "${fx[@]}" | median)" \
     "wl_rss_kb $(printf '%s\n' "${wl_rss[@]}" | sort -n | tail -n 1)" \
     "x11_rss_kb $(printf '%s\n' "${x_rss[@]}" | sort -n | tail -n 1)" \
     "frames_per_s $frames_per_s refresh $refresh uneven_pct $uneven" \
