@@ -3,19 +3,24 @@
 # The game on Wayland beside X11 in one run (run under xvfb-run): weston's headless compositor
 # (CPU renderer, one 60 Hz output) and the X server, a fresh game each time at the laid-out size,
 # measured over SECONDS of play, the two alternately, three times each (medians; the highest peak
-# memory); and the same for the bench probe's moving disc, the yardstick of a naive Qt window.
+# memory); and the same for the bench probe's moving disc, the yardstick of a naive Qt window,
+# and for its empty window with the game's timer, the floor.
 #   wayland.sh GAME BENCH_PROBE WAYLAND_PROBE SECONDS WORK
 # prints one line of "name value" pairs:
 #   wl_pct weston_pct x11_pct       CPU share of the game on weston, of weston meanwhile, and of
 #                                   the game on X11
 #   disc_wl_pct disc_weston_pct disc_x11_pct
 #                                   the same for the moving disc
+#   floor_wl_pct floor_x11_pct      the bench probe's empty window with the game's timer
 #   wl_rss_kb x11_rss_kb            peak resident memory of the game
 #   frames_per_s refresh uneven_pct one more game on weston with its frame log: frames drawn a
 #                                   second (each one commit), the output's refresh, and the share
 #                                   of frames whose puck step differs from the median step of the
 #                                   nine frames round it by more than a quarter (frames with the
 #                                   puck at rest left out)
+#   flight_frames flight_uneven_pct the same over the frames in free flight: their step and the
+#                                   steps of the nine round it that it is set against on one
+#                                   straight run of the puck
 #   hidden_paints box_hidden_paints paint events of the game's window over 2 s minimised, and
 #                                   over 1 s minimised with a goal box up (the tests' probe)
 set -euo pipefail
@@ -30,13 +35,10 @@ mkdir -p "$work"
 chmod 700 "$work"
 x11=${DISPLAY:?run under xvfb-run}
 
-fail() {
-    echo "wayland.sh: $*" >&2
-    exit 1
-}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=bench/window/cpu.sh
 source "$here/cpu.sh"
+# (it also gives fail MESSAGE, which shows weston's log)
 # shellcheck source=tests/wayland/weston_session.sh
 source "$here/../../tests/wayland/weston_session.sh"
 start_weston
@@ -57,7 +59,7 @@ play() {
     wait "$pid" || true
 }
 
-wl=() weston=() x=() dwl=() dweston=() dx=() wl_rss=() x_rss=()
+wl=() weston=() x=() dwl=() dweston=() dx=() fwl=() fx=() wl_rss=() x_rss=()
 for _ in 1 2 3; do
     read -r pct kb share <<<"$(play wayland "$game")"
     wl+=("$pct") wl_rss+=("$kb") weston+=("$share")
@@ -67,35 +69,49 @@ for _ in 1 2 3; do
     dwl+=("$pct") dweston+=("$share")
     read -r pct _ _ <<<"$(play xcb "$disc" disc)"
     dx+=("$pct")
+    read -r pct _ _ <<<"$(play wayland "$disc" idle)"
+    fwl+=("$pct")
+    read -r pct _ _ <<<"$(play xcb "$disc" idle)"
+    fx+=("$pct")
 done
 
-# The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP".
+# The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP RUN".
 QT_LOGGING_RULES="velmaro.frames.debug=true" QT_QPA_PLATFORM=wayland "$game" \
     >/dev/null 2>"$work/frames.log" &
 pid=$!
 sleep $((seconds + 1))
 kill -TERM "$pid"
 wait "$pid" || true
-read -r frames_per_s uneven <<<"$(awk -v from=1000000 '
-    $2 == "frame" { t[n] = $3; x[n] = $4; y[n] = $5; n++ }
+# Each frame's puck step against the median of the nine steps round it (frames with the puck at
+# rest left out): over all frames, and over those in free flight only, where the step and the
+# steps it is set against lie on one straight run of the puck (no wall, stroke or serve between).
+read -r frames_per_s uneven flight flight_uneven <<<"$(awk -v from=1000000 '
+    $2 == "frame" { t[n] = $3; x[n] = $4; y[n] = $5; r[n] = $6; n++ }
+    function off(j, free,    m, k, a, b, v, med, d) {
+        m = 0
+        for (k = j - 4; k <= j + 4; k++) if (!free || (r[k] == r[j] && r[k - 1] == r[j])) w[m++] = s[k]
+        if (m < 3) return -1
+        for (a = 0; a < m; a++) for (b = a + 1; b < m; b++) if (w[b] < w[a]) { v = w[a]; w[a] = w[b]; w[b] = v }
+        med = w[int(m / 2)]
+        if (med == 0) return -1
+        d = s[j] - med
+        if (d < 0) d = -d
+        return d > 0.25 * med
+    }
     END {
         # Steady play only: from a second after the first frame.
         for (i = 1; i < n; i++) if (t[i] - t[0] >= from) break
         first = i
         for (j = first + 1; j < n; j++) s[j] = sqrt((x[j] - x[j - 1]) ^ 2 + (y[j] - y[j - 1]) ^ 2)
-        counted = 0; uneven = 0
         for (j = first + 5; j < n - 4; j++) {
-            m = 0
-            for (k = j - 4; k <= j + 4; k++) w[m++] = s[k]
-            for (a = 0; a < m; a++) for (b = a + 1; b < m; b++) if (w[b] < w[a]) { v = w[a]; w[a] = w[b]; w[b] = v }
-            med = w[4]
-            if (med == 0) continue
-            counted++
-            d = s[j] - med
-            if (d < 0) d = -d
-            if (d > 0.25 * med) uneven++
+            o = off(j, 0)
+            if (o >= 0) { counted++; uneven += o }
+            if (r[j] != r[j - 1]) continue
+            o = off(j, 1)
+            if (o >= 0) { free++; free_uneven += o }
         }
-        printf "%.1f %.1f\n", (n - 1 - first) / ((t[n - 1] - t[first]) / 1e6), counted ? 100 * uneven / counted : 0
+        printf "%.1f %.1f %d %.1f\n", (n - 1 - first) / ((t[n - 1] - t[first]) / 1e6),
+            counted ? 100 * uneven / counted : 0, free, free ? 100 * free_uneven / free : 0
     }' "$work/frames.log")"
 
 # Paint events while minimised, from the tests' probe (its own count).
@@ -110,7 +126,10 @@ echo "wl_pct $(printf '%s\n' "${wl[@]}" | median)" \
     "disc_wl_pct $(printf '%s\n' "${dwl[@]}" | median)" \
     "disc_weston_pct $(printf '%s\n' "${dweston[@]}" | median)" \
     "disc_x11_pct $(printf '%s\n' "${dx[@]}" | median)" \
+    "floor_wl_pct $(printf '%s\n' "${fwl[@]}" | median)" \
+    "floor_x11_pct $(printf '%s\n' "${fx[@]}" | median)" \
     "wl_rss_kb $(printf '%s\n' "${wl_rss[@]}" | sort -n | tail -n 1)" \
     "x11_rss_kb $(printf '%s\n' "${x_rss[@]}" | sort -n | tail -n 1)" \
     "frames_per_s $frames_per_s refresh $refresh uneven_pct $uneven" \
+    "flight_frames $flight flight_uneven_pct $flight_uneven" \
     "hidden_paints $hidden box_hidden_paints $box_hidden"

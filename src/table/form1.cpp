@@ -11,10 +11,16 @@
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 
 #include <algorithm>
 #include <cmath>
+
+// Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a drawn frame,
+// "frame MICROSECONDS LEFT TOP RUN": the monotonic clock, the puck's corner as drawn, and the
+// straight run of the puck it was drawn on (TickBlend::runAt; 0 where frames are not blended).
+Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
 
 namespace {
 
@@ -68,7 +74,8 @@ void scaleFont(QWidget* widget, double twips, bool bold, const TwipsScale& scale
 } // namespace
 
 Form1::Form1(QWidget* parent)
-    : QWidget(parent), blend_(std::int64_t(tickMilliseconds) * 1000 * 1000) {
+    : QWidget(parent), blend_(std::int64_t(tickMilliseconds) * 1000 * 1000),
+      tickTimes_(std::int64_t(tickMilliseconds) * 1000 * 1000) {
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("Velmaro"));
 
@@ -136,21 +143,33 @@ void Form1::Timer1_Timer() {
     ++ticks_;
     inTick_ = false;
     const rink::Controls& c = game_.controls;
-    blend_.tick(clock_.nsecsElapsed(),
+    blend_.tick(tickTimes_.at(clock_.nsecsElapsed()),
                 {QPointF(c.puck.Left, c.puck.Top), QPointF(c.paddle2.Left, c.paddle2.Top)});
     pacer_->changed();
 }
 
 FramePacer::Drawn Form1::draw() {
+    const std::int64_t now = clock_.nsecsElapsed();
+    const auto logged = [&](bool painted, QPointF puck, long long run) {
+        if (painted && lcFrames().isDebugEnabled()) {
+            qCDebug(lcFrames).noquote()
+                << "frame" << now / 1000 << QString::number(float(puck.x()), 'g', 9)
+                << QString::number(float(puck.y()), 'g', 9) << run;
+        }
+        return painted;
+    };
     if (!pacer_->paced()) {
         // No frame clock: each tick is drawn as it comes.
-        return {Picture1->refresh(), true};
+        const rink::Shape& puck = game_.controls.puck;
+        return {logged(Picture1->refresh(), QPointF(puck.Left, puck.Top), 0), true};
     }
-    // At the frame's time, one tick behind, so that frames show even steps at any refresh
-    // rate; the player's paddle stays where the pointer put it, to add no lag to it.
-    const std::int64_t now = clock_.nsecsElapsed();
-    const TickBlend::Places at = blend_.at(now);
-    return {Picture1->refreshAt(at[0], at[1]), blend_.settled(now)};
+    // At the frame's time on the compositor's cadence, a little over a tick behind, so that frames
+    // show even steps at any refresh rate; the player's paddle stays where the pointer put it, to
+    // add no lag to it.
+    const std::int64_t shown = frameTimes_.at(now);
+    const TickBlend::Places at = blend_.at(shown);
+    return {logged(Picture1->refreshAt(at[0], at[1]), at[0], blend_.runAt(shown)),
+            blend_.settled(shown)};
 }
 
 void Form1::Picture1_MouseMove(QPointF twips) {

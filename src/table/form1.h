@@ -71,6 +71,8 @@ class Form1 : public QWidget, private rink::Host {
     QTimer Timer1;
     QElapsedTimer clock_;
     TickBlend blend_;
+    Cadence tickTimes_;  // the ticks' times, on the timer's own cadence
+    Cadence frameTimes_; // the frames' times, on the compositor's
     QMessageBox* box_ = nullptr;
     bool inTick_ = false;
     bool closing_ = false;

@@ -61,7 +61,9 @@ void FramePacer::drawNow() {
     const Drawn drawn = draw_();
     frames_ += drawn.painted;
     pending_ = !drawn.final;
-    if (pending_ && paced_) {
+    // A frame that painted nothing committed nothing, and the compositor then has no frame to
+    // call back for: Qt would deliver a request at once, over and over. The next tick asks.
+    if (pending_ && paced_ && drawn.painted) {
         request();
     }
 }

@@ -3,16 +3,11 @@
 
 #include "focus_frame.h"
 
-#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <chrono>
-
-// Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a paint of the
-// rink, "frame MICROSECONDS LEFT TOP", the monotonic clock and the puck's corner as drawn.
-Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
+#include <cmath>
 
 namespace {
 
@@ -73,17 +68,35 @@ bool RinkView::refreshAt(QPointF puck, QPointF paddle2) {
     return moveTo({paddle2, QPointF(controls_.paddle1.Left, controls_.paddle1.Top), puck});
 }
 
+QPoint RinkView::devicePixelOf(const rink::Shape& shape) const {
+    const QPointF corner = scale_.toPixelsF(QPointF(shape.Left, shape.Top)) * devicePixelRatioF();
+    return QPoint(int(std::lround(corner.x())), int(std::lround(corner.y())));
+}
+
 bool RinkView::moveTo(const std::array<QPointF, 3>& corners) {
     QRegion moved;
     for (std::size_t i = 0; i < corners.size(); ++i) {
         rink::Shape& was = drawn_[i];
         const auto left = float(corners[i].x());
         const auto top = float(corners[i].y());
-        if (was.Left != left || was.Top != top) {
-            moved += pixelsOf(twipsOf(was));
-            was.Left = left;
-            was.Top = top;
-            moved += pixelsOf(twipsOf(was));
+        if (was.Left == left && was.Top == top) {
+            continue;
+        }
+        const QPoint from = devicePixelOf(was);
+        const QRect before = pixelsOf(twipsOf(was));
+        was.Left = left;
+        was.Top = top;
+        if (devicePixelOf(was) == from) {
+            continue; // drawn on the same pixels: nothing to repaint
+        }
+        // One rectangle for a short move (fewer, larger pieces cost less to paint and send
+        // than the ragged region of two overlapping squares), two for a jump.
+        const QRect after = pixelsOf(twipsOf(was));
+        if (before.adjusted(-1, -1, 1, 1).intersects(after)) {
+            moved += before.united(after);
+        } else {
+            moved += before;
+            moved += after;
         }
     }
     // Painted now rather than on a later pass of the event loop: the caller has chosen the
@@ -118,12 +131,6 @@ void RinkView::paintEvent(QPaintEvent* event) {
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    if (lcFrames().isDebugEnabled()) {
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        qCDebug(lcFrames).noquote()
-            << "frame" << std::chrono::duration_cast<std::chrono::microseconds>(now).count()
-            << QString::number(drawn_[2].Left, 'g', 9) << QString::number(drawn_[2].Top, 'g', 9);
-    }
     for (std::size_t i = 0; i < std::size(drawn_); ++i) {
         const rink::Shape& shape = drawn_[i];
         const QRectF twips = twipsOf(shape);

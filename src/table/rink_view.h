@@ -24,8 +24,8 @@ class RinkView : public QWidget {
     void setScale(const TwipsScale& scale);
     const TwipsScale& scale() const { return scale_; }
 
-    // Repaints at once what moved since the last call: the old and new places of each shape,
-    // nothing else. Says whether anything moved.
+    // Repaints at once what moved since the last call: the old and new places of each shape
+    // that moved by a device pixel or more, nothing else. Says whether anything was painted.
     bool refresh();
     // The same, with the puck's and the computer's paddle's corners (twips) given: drawn where
     // they stand at a frame's time rather than at the last tick.
@@ -44,6 +44,8 @@ class RinkView : public QWidget {
     // A twips rectangle in pixels of the view, with a pixel of margin for antialiasing.
     QRect pixelsOf(const QRectF& twips) const;
     static QRectF twipsOf(const rink::Shape& shape);
+    // The device pixel a shape's disc is drawn from (the disc sprites snap to whole pixels).
+    QPoint devicePixelOf(const rink::Shape& shape) const;
     // Moves the drawn paddle2, paddle1 and puck to `corners` (twips), repainting what moved.
     bool moveTo(const std::array<QPointF, 3>& corners);
 
