@@ -43,8 +43,22 @@ start_server() {
             fail "no D-Bus session bus"
         export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
         server_pids=("${bus##*$'\n'}")
+        # WirePlumber's Bluetooth monitor watches the login seats through systemd-logind, and
+        # WirePlumber gives up at once where there is none (a fresh root, a container: "failed
+        # to start systemd logind monitor", then "disconnected from pipewire"). No Bluetooth
+        # here: its seat watch is off, the rest stock.
+        mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+        echo 'bluez_monitor.properties["with-logind"] = false' \
+            >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/51-no-seat-watch.lua"
         pipewire 2>>"$work/pulse.log" &
         server_pids+=($!)
+        # The session manager and the PulseAudio server are PipeWire's clients: they start
+        # once its socket is there (WirePlumber does not wait for it).
+        for _ in $(seq 100); do
+            [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break
+            sleep 0.05
+        done
+        [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] || fail "PipeWire did not open its socket"
         wireplumber 2>>"$work/pulse.log" &
         server_pids+=($!)
         pipewire-pulse 2>>"$work/pulse.log" &
@@ -66,6 +80,10 @@ start_server() {
         pactl set-default-sink velmaro_null 2>/dev/null &&
             [ "$(pactl get-default-sink)" = velmaro_null ] && return 0
         sleep 0.1
+    done
+    local pid
+    for pid in "${server_pids[@]}"; do
+        kill -0 "$pid" 2>/dev/null || echo "process $pid of the server has ended" >>"$work/pulse.log"
     done
     fail "the null sink did not become the default output"
 }
