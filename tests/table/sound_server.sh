@@ -17,6 +17,11 @@ sound_server=${VELMARO_TEST_SERVER:-pulseaudio}
 server_pid=  # the process that speaks PulseAudio's protocol to the game
 server_pids=() # every process of the server, that one included
 recorder_pid=
+# The recorder's fragments: half a second on PulseAudio, whose null sink runs on a steady clock;
+# on PipeWire, whose graph runs only while a player plays, about a quantum of the game's (no
+# shorter than the game's own latency, so the quantum stays the game's), each dated as it comes.
+fragment_ms=500
+[ "$sound_server" = pipewire ] && fragment_ms=25
 
 fail() {
     echo "FAIL: $*" >&2
@@ -108,7 +113,7 @@ kill_server() {
 
 # start_recorder NAME: records the sink into $work/NAME.raw (dated by NAME.times).
 start_recorder() {
-    "$recorder" "$work/$1.raw" "$work/$1.times" 2>>"$work/recorder.log" &
+    "$recorder" "$work/$1.raw" "$work/$1.times" "$fragment_ms" 2>>"$work/recorder.log" &
     recorder_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/$1.times" ] && return 0
