@@ -197,63 +197,109 @@ measure_wayland() {
 }
 
 # The clicks really playing into a null sink of a private sound server, against the same game
-# without a server, in one run: on PulseAudio and on PipeWire (pipewire-pulse, WirePlumber).
+# without a server: on PulseAudio and on PipeWire (pipewire-pulse, WirePlumber), each figure of
+# the two side by side in one row.
 measure_sound() {
     build_targets velmaro velmaro-beep-probe velmaro-sink-recorder
     local server
     for server in pulseaudio pipewire; do
         VELMARO_TEST_SERVER=$server sound_on "$server"
     done
+    sound_rows
 }
 
-# sound_on SERVER: the rows of one server.
+# sound_on SERVER: runs the sound measurements on one server; the figures go to
+# $logs/sound-*-SERVER.txt.
 sound_on() {
-    local work=$build/bench-sound/$1 name=$1
+    local work=$build/bench-sound/$1 name=$1 probe=$build/tests/table/velmaro-beep-probe
+    local recorder=$build/tests/table/velmaro-sink-recorder click=$build/src/sound/click.wav
     on_screen "$root/bench/window/measure.sh" sound "$build/src/app/velmaro" 10 "$work/cpu" \
         >"$logs/sound-cpu-$name.txt" 2>&1 || true
-    local with without server rss
-    with=$(field cpu_sound_pct "$logs/sound-cpu-$name.txt")
-    without=$(field cpu_silent_pct "$logs/sound-cpu-$name.txt")
-    server=$(field server_pct "$logs/sound-cpu-$name.txt")
-    rss=$(field rss_sound_kb "$logs/sound-cpu-$name.txt")
-    if [ -z "$with" ]; then
-        row "$name: CPU with the clicks playing" "none, see sound-cpu-$name.txt" "+0.3 points" no
-    else
-        local more
-        more=$(awk -v a="$with" -v b="$without" 'BEGIN { printf "%.2f", a - b }')
-        row "$name: CPU, laid-out size, clicks into a null sink / no server (median of 3)" \
-            "$with % / $without % (+$more points)" "at most +0.3 points" "$(below "$more" 0.31)"
-        row "  the sound server's own CPU meanwhile (median of 3)" "$server % of a core" \
-            "at most 0.3 %" "$(below "$server" 0.31)"
-        local mb
-        mb=$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')
-        row "  peak resident memory, 10 s of play with the clicks playing" "$mb MB" "< 40 MB" \
-            "$(below "$mb" 40)"
-    fi
-    QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" syscalls \
-        "$build/tests/table/velmaro-beep-probe" 10 "$work/syscalls" >"$logs/sound-syscalls-$name.txt" 2>&1 || true
+    QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" syscalls "$probe" 10 "$work/syscalls" \
+        >"$logs/sound-syscalls-$name.txt" 2>&1 || true
+    QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" latency "$probe" "$recorder" "$click" 6 \
+        "$work/latency" >"$logs/sound-latency-$name.txt" 2>&1 || true
+    QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" silence "$probe" "$recorder" "$click" 3 \
+        "$work/silence" >"$logs/sound-silence-$name.txt" 2>&1 || true
+}
+
+# both KIND NAME: the figure NAME of measurement KIND on each server, "?" where there is none.
+both() {
+    local server v
+    for server in pulseaudio pipewire; do
+        v=$(field "$2" "$logs/sound-$1-$server.txt")
+        echo "${v:-?}"
+    done
+}
+
+# sound_row WHAT TARGET PA_FIGURE PA_MET PW_FIGURE PW_MET: one row, both servers side by side.
+sound_row() {
+    row "$1" "PulseAudio $3 | PipeWire $5" "$2" \
+        "$([ "$4" = yes ] && [ "$6" = yes ] && echo yes || echo "no (PulseAudio $4, PipeWire $6)")"
+}
+
+sound_rows() {
+    local with without server rss more=() met=() i
+    read -r -d '' -a with < <(both cpu cpu_sound_pct) || true
+    read -r -d '' -a without < <(both cpu cpu_silent_pct) || true
+    read -r -d '' -a server < <(both cpu server_pct) || true
+    read -r -d '' -a rss < <(both cpu rss_sound_kb) || true
+    for i in 0 1; do
+        if [ "${with[i]}" = "?" ] || [ "${without[i]}" = "?" ]; then
+            more[i]="?" met[i]=no
+            continue
+        fi
+        more[i]=$(awk -v a="${with[i]}" -v b="${without[i]}" 'BEGIN { printf "%+.2f", a - b }')
+        met[i]=$(below "${more[i]}" 0.31)
+    done
+    sound_row "sound: CPU of the game, clicks into a null sink / no server (median of 3)" \
+        "at most +0.3 points" "${with[0]} / ${without[0]} % (${more[0]})" "${met[0]}" \
+        "${with[1]} / ${without[1]} % (${more[1]})" "${met[1]}"
+    sound_row "  the sound server's own CPU meanwhile, all its processes" "at most 0.3 %" \
+        "${server[0]} %" "$(below "${server[0]}" 0.31)" "${server[1]} %" "$(below "${server[1]}" 0.31)"
+    local mb=()
+    for i in 0 1; do
+        mb[i]=$(awk -v k="${rss[i]}" 'BEGIN { printf "%.1f", k / 1024 }')
+    done
+    sound_row "  peak resident memory, 10 s of play with the clicks" "< 40 MB" \
+        "${mb[0]} MB" "$(below "${mb[0]}" 40)" "${mb[1]} MB" "$(below "${mb[1]}" 40)"
     local quiet silent
-    quiet=$(field syscalls_sound "$logs/sound-syscalls-$name.txt")
-    silent=$(field syscalls_silent "$logs/sound-syscalls-$name.txt")
-    row "  system calls a tick with no click sounding, server / no server (strace)" \
-        "${quiet:-?} / ${silent:-?}" "no more with the server" \
-        "$([ -n "$quiet" ] && below "$quiet" "$(awk -v s="$silent" 'BEGIN { print s + 0.05 }')" || echo no)"
-    QT_QPA_PLATFORM=offscreen "$root/bench/window/sound.sh" latency \
-        "$build/tests/table/velmaro-beep-probe" "$build/tests/table/velmaro-sink-recorder" \
-        "$build/src/sound/click.wav" 6 "$work/latency" >"$logs/sound-latency-$name.txt" 2>&1 || true
-    local median worst clicks groups lost faults
-    median=$(field latency_median_ms "$logs/sound-latency-$name.txt")
-    worst=$(field latency_worst_ms "$logs/sound-latency-$name.txt")
-    clicks=$(field clicks "$logs/sound-latency-$name.txt")
-    groups=$(field groups "$logs/sound-latency-$name.txt")
-    lost=$(field lost "$logs/sound-latency-$name.txt")
-    faults=$(field faults "$logs/sound-latency-$name.txt")
-    row "  clicks lost (beeps within a click's length as one), 6 games of 15 s, passive recorder" \
-        "${lost:-?} of ${groups:-?} (faults ${faults:-?})" "none" \
-        "$([ "${lost:-x}" = 0 ] && [ "${faults:-x}" = 0 ] && echo yes || echo no)"
-    row "  beep to click at the sink, median / worst of ${clicks:-0} clicks" \
-        "${median:-?} ms / ${worst:-?} ms" "worst at most 30 ms" \
-        "$([ -n "$worst" ] && below "$worst" 30.01 || echo no)"
+    read -r -d '' -a quiet < <(both syscalls syscalls_sound) || true
+    read -r -d '' -a silent < <(both syscalls syscalls_silent) || true
+    for i in 0 1; do
+        met[i]=$(below "${quiet[i]}" "$(awk -v s="${silent[i]}" 'BEGIN { print s + 0.05 }')")
+    done
+    sound_row "  system calls a tick with no click sounding, server / no server (strace)" \
+        "no more with the server" "${quiet[0]} / ${silent[0]}" "${met[0]}" \
+        "${quiet[1]} / ${silent[1]}" "${met[1]}"
+    local lost groups faults clicks median worst
+    read -r -d '' -a lost < <(both latency lost) || true
+    read -r -d '' -a groups < <(both latency groups) || true
+    read -r -d '' -a faults < <(both latency faults) || true
+    for i in 0 1; do
+        met[i]=$([ "${lost[i]}" = 0 ] && [ "${faults[i]}" = 0 ] && echo yes || echo no)
+    done
+    sound_row "  clicks lost (beeps within a click's length as one), 6 games of 15 s, passive recorder" \
+        "none" "${lost[0]} of ${groups[0]} (faults ${faults[0]})" "${met[0]}" \
+        "${lost[1]} of ${groups[1]} (faults ${faults[1]})" "${met[1]}"
+    read -r -d '' -a clicks < <(both latency clicks) || true
+    read -r -d '' -a median < <(both latency latency_median_ms) || true
+    read -r -d '' -a worst < <(both latency latency_worst_ms) || true
+    sound_row "  beep to click at the sink, median / worst (clicks with a beep of their own)" \
+        "worst at most 30 ms" "${median[0]} / ${worst[0]} ms of ${clicks[0]}" \
+        "$(below "${worst[0]}" 30.01)" "${median[1]} / ${worst[1]} ms of ${clicks[1]}" \
+        "$(below "${worst[1]}" 30.01)"
+    local games whole
+    read -r -d '' -a median < <(both silence silence_median_ms) || true
+    read -r -d '' -a worst < <(both silence silence_worst_ms) || true
+    read -r -d '' -a games < <(both silence games) || true
+    read -r -d '' -a whole < <(both silence whole) || true
+    for i in 0 1; do
+        met[i]=$([ "${whole[i]}" = "${games[i]}" ] && below "${worst[i]}" 30.01 || echo no)
+    done
+    sound_row "  first click after a goal box left open 15 s (output suspended), median / worst" \
+        "whole, at most 30 ms" "${median[0]} / ${worst[0]} ms, ${whole[0]} of ${games[0]} whole" \
+        "${met[0]}" "${median[1]} / ${worst[1]} ms, ${whole[1]} of ${games[1]} whole" "${met[1]}"
 }
 
 measurements=(measure_golden_traces measure_tick measure_soak measure_pacing measure_cpu_and_memory

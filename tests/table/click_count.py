@@ -80,13 +80,19 @@ def recording(raw, times, lo):
             ends.append(int(n))
             arrivals.append(int(t))
 
-    # The sink plays its samples on a steady clock: sample n at START + n / RATE, where START
-    # is when sample 0 played. Each fragment arrives after its last sample was taken, so
-    # arrival - end / RATE is never below START less one period of the sink (the sink takes a
-    # period at once): the least of it over the next few seconds dates the samples. A gap in
-    # the recording (a sink that stopped) only raises the values after it.
+    # Half-second fragments (PulseAudio): the sink plays its samples on a steady clock, sample n
+    # at START + n / RATE, where START is when sample 0 played. Each fragment arrives after its
+    # last sample was taken, so arrival - end / RATE is never below START less one period of the
+    # sink (the sink takes a period at once): the least of it over the next few seconds dates the
+    # samples. A gap in the recording (a sink that stopped) only raises the values after it.
+    # Short fragments (PipeWire, whose graph stops while no player plays, so that its samples
+    # keep no steady clock): each fragment is sent once its last sample is taken, so each sample
+    # is dated by its own fragment's arrival, less its distance from the fragment's end: early
+    # by up to one quantum, as above.
     offsets = [(t - n / RATE * 1e9) for n, t in zip(ends, arrivals)]
-    window = 10
+    steps = sorted(b - a for a, b in zip([0] + ends, ends))
+    steady = steps[len(steps) // 2] >= RATE // 10 if steps else True
+    window = 10 if steady else 1
     floor = [min(offsets[k:k + window]) for k in range(len(offsets))]
 
     def dated(sample):

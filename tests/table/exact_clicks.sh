@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the real game, left alone, into a null sink of a private sound server and matches every
 # click recorded against every beep the game logged, one for one: before the first goal box,
-# after it, and after the server was killed and started again. The recorder listens with long
+# after it (left open 15 s, so that the server suspends its idle output and the first click after
+# it wakes it), and after the server was killed and started again. The recorder listens with long
 # buffers, so the sink runs at the game's own timing. Nothing may reach the game's stderr.
 #   exact_clicks.sh PROBE RECORDER CLICK.wav WORKDIR
 set -euo pipefail
@@ -16,11 +17,11 @@ source "$here/sound_server.sh"
 
 start_server
 start_recorder before
-"$probe" 60 300 >"$work/probe.log" 2>"$work/probe.err" &
+"$probe" 60 15000 >"$work/probe.log" 2>"$work/probe.err" &
 probe_pid=$!
 opened=$(wait_audible 1 0 5)
 box=$(wait_event box 0 25)
-answered=$(wait_event answered "$box" 5)
+answered=$(wait_event answered "$box" 20)
 sleep 6
 recorded=$(now_ns)
 stop_recorder

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Records the default capture source of the sound server (set PULSE_SOURCE to a sink's monitor)
 // as 16-bit mono samples at 44.1 kHz, until SIGTERM or SIGINT: a test tool.
-//   velmaro-sink-recorder OUT.raw OUT.times
-// It listens without changing what it hears: it asks for half-second fragments, so the sink keeps
-// the timing its players ask for (a recorder asking for short buffers pulls the whole sink down
-// to them, and hides a player that counts on a long one).
+//   velmaro-sink-recorder OUT.raw OUT.times [FRAGMENT_MS]
+// It listens without changing what it hears: it asks for fragments of FRAGMENT_MS (500 unless
+// given), so the sink keeps the timing its players ask for (a recorder asking for short buffers
+// pulls the whole sink down to them, and hides a player that counts on a long one). On PipeWire,
+// whose graph stops whenever no player runs, pass a fragment no shorter than the player's own
+// latency: the graph keeps the player's quantum, and each quantum arrives as it is played.
 // OUT.times receives one line per fragment received: the number of samples recorded up to its
 // end and the monotonic time (CLOCK_MONOTONIC, ns) at which it arrived. Every sample of a
 // fragment had reached the sink by then, so delays measured against it are upper bounds, and
@@ -19,13 +21,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <signal.h>
 #include <sys/time.h>
 
 namespace {
 
 constexpr int rate = 44100;
-constexpr std::uint32_t fragmentBytes = rate / 2 * 2; // half a second
 
 struct Recorder {
     pa_mainloop* loop = nullptr;
@@ -33,6 +35,7 @@ struct Recorder {
     std::FILE* out = nullptr;
     std::FILE* times = nullptr;
     long long samples = 0;
+    std::uint32_t fragmentBytes = rate / 2 * 2; // half a second
     int status = 0;
     bool stopping = false; // asked to stop: after the next fragment, which holds the last sound
 };
@@ -100,8 +103,8 @@ void contextChanged(pa_context* context, void* data) {
         pa_buffer_attr buffer{};
         buffer.maxlength = std::uint32_t(-1);
         buffer.tlength = buffer.prebuf = buffer.minreq = std::uint32_t(-1);
-        buffer.fragsize = fragmentBytes;
-        // ADJUST_LATENCY: the source's latency follows the fragment, half a second; the sink's
+        buffer.fragsize = r.fragmentBytes;
+        // ADJUST_LATENCY: the source's latency follows the fragment; the sink's
         // own latency is left to its players. DONT_INHIBIT_AUTO_SUSPEND: a listener keeps no
         // output awake.
         const auto flags =
@@ -124,11 +127,13 @@ void contextChanged(pa_context* context, void* data) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: velmaro-sink-recorder OUT.raw OUT.times\n");
+    const int fragmentMs = argc == 4 ? std::atoi(argv[3]) : 500;
+    if ((argc != 3 && argc != 4) || fragmentMs <= 0 || fragmentMs > 2000) {
+        std::fprintf(stderr, "usage: velmaro-sink-recorder OUT.raw OUT.times [FRAGMENT_MS]\n");
         return 2;
     }
     Recorder r;
+    r.fragmentBytes = std::uint32_t(rate * fragmentMs / 1000 * 2);
     r.out = std::fopen(argv[1], "wb");
     r.times = std::fopen(argv[2], "w");
     if (!r.out || !r.times) {

@@ -3,7 +3,8 @@
 # A private sound server with a null sink, and a recorder of that sink, for the sound tests:
 # PulseAudio, or PipeWire with pipewire-pulse and WirePlumber on a D-Bus session bus of its own
 # ($VELMARO_TEST_SERVER: pulseaudio, the default, or pipewire), each in its stock configuration
-# but for the sink. Sourced; expects $work (the test's directory, emptied and made private here),
+# but for the sink (PulseAudio: a minimal one with the stock suspension of an idle output after
+# 5 s; WirePlumber suspends idle outputs after 3 s). Sourced; expects $work (the test's directory, emptied and made private here),
 # $recorder (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this
 # directory). Whatever it starts is ended on exit, however the test ends.
 # shellcheck disable=SC2154,SC2034 # set by the script that sources this, or read by it
@@ -17,6 +18,11 @@ sound_server=${VELMARO_TEST_SERVER:-pulseaudio}
 server_pid=  # the process that speaks PulseAudio's protocol to the game
 server_pids=() # every process of the server, that one included
 recorder_pid=
+# The recorder's fragments: half a second on PulseAudio, whose null sink runs on a steady clock;
+# on PipeWire, whose graph runs only while a player plays, about a quantum of the game's (no
+# shorter than the game's own latency, so the quantum stays the game's), each dated as it comes.
+fragment_ms=500
+[ "$sound_server" = pipewire ] && fragment_ms=25
 
 # shellcheck source=tests/lib/checks.sh
 source "${BASH_SOURCE[0]%/*}/../lib/checks.sh"
@@ -52,7 +58,7 @@ LOOK
     pulseaudio)
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
             -L "module-null-sink sink_name=velmaro_null rate=44100 channels=1" \
-            -L module-native-protocol-unix 2>>"$work/pulse.log" &
+            -L module-native-protocol-unix -L module-suspend-on-idle 2>>"$work/pulse.log" &
         server_pid=$!
         server_pids=("$server_pid")
         ;;
@@ -62,8 +68,22 @@ LOOK
             fail "no D-Bus session bus"
         export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
         server_pids=("${bus##*$'\n'}")
+        # WirePlumber's Bluetooth monitor watches the login seats through systemd-logind, and
+        # WirePlumber gives up at once where there is none (a fresh root, a container: "failed
+        # to start systemd logind monitor", then "disconnected from pipewire"). No Bluetooth
+        # here: its seat watch is off, the rest stock.
+        mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+        echo 'bluez_monitor.properties["with-logind"] = false' \
+            >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/51-no-seat-watch.lua"
         pipewire 2>>"$work/pulse.log" &
         server_pids+=($!)
+        # The session manager and the PulseAudio server are PipeWire's clients: they start
+        # once its socket is there (WirePlumber does not wait for it).
+        for _ in $(seq 100); do
+            [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break
+            sleep 0.05
+        done
+        [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] || fail "PipeWire did not open its socket"
         wireplumber 2>>"$work/pulse.log" &
         server_pids+=($!)
         pipewire-pulse 2>>"$work/pulse.log" &
@@ -88,6 +108,10 @@ LOOK
             [ "$(pactl get-default-sink)" = velmaro_null ] && return 0
         sleep 0.1
     done
+    local pid
+    for pid in "${server_pids[@]}"; do
+        kill -0 "$pid" 2>/dev/null || echo "process $pid of the server has ended" >>"$work/pulse.log"
+    done
     fail "the null sink did not become the default output"
 }
 
@@ -111,7 +135,7 @@ kill_server() {
 
 # start_recorder NAME: records the sink into $work/NAME.raw (dated by NAME.times).
 start_recorder() {
-    "$recorder" "$work/$1.raw" "$work/$1.times" 2>>"$work/recorder.log" &
+    "$recorder" "$work/$1.raw" "$work/$1.times" "$fragment_ms" 2>>"$work/recorder.log" &
     recorder_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/$1.times" ] && return 0
