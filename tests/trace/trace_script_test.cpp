@@ -55,6 +55,8 @@ TEST(Trace, BadInputStopsWithOneMessageNamingTheLine) {
         const char* script;
         const char* mentions;
     } cases[] = {
+        // (one case a line)
+        // clang-format off
         {"jump\n", "unknown command"},
         {"set puckZ 1\n", "unknown field"},
         {"set\n", "missing"},
@@ -73,6 +75,7 @@ TEST(Trace, BadInputStopsWithOneMessageNamingTheLine) {
         {"skill 99999999999999999999\n", "out of range"},
         {"set hit1 2\n", "0 or 1"},
         {"set goalPending 0.5\n", "0 or 1"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const Result r = run(std::string("tick\n# fine so far\n") + c.script + "tick\n");
