@@ -42,11 +42,11 @@ constexpr auto retryInterval = 1s;
 // it listens on it, and may need a moment more before it takes a stream.
 constexpr std::chrono::milliseconds firstRetry = 20ms;
 // A server that has not answered for this long while a burst sounds has stopped (it hangs, or
-// was stopped): the stream is given up, so that the clicks asked for meanwhile are not all
-// played at once when it goes on, and the bell stands in. Well above the server's silence
-// between two answers in a burst (it is asked for its play position again at most a buffer's
-// length later), and above the half second a server just started, or kept waiting by a busy
-// machine, was seen to take.
+// was stopped): what it holds is flushed and the stream replaced once it answers, so that the
+// clicks asked for meanwhile are not all played at once when it goes on; the bell stands in. Well
+// above the server's silence between two answers in a burst (it is asked for its play position
+// again at most a buffer's length later), and above the half second a server just started, or kept
+// waiting by a busy machine, was seen to take.
 constexpr auto staleAfter = 1s;
 
 // Where the sound server is: the first of the servers PULSE_SERVER lists (blanks around it
