@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A sound server that stops answering (SIGSTOP) while the game plays and beeps, and goes on 5 s
 # later (SIGCONT): the ticks keep their pace, the bell stands in while the server is stopped, the
-# clicks owed for the stop never sound (no rattle when it goes on: only what is left of a click
-# the server held when it stopped may), and then every beep is one click again. Nothing may reach the game's
+# clicks owed for the stop never sound (no rattle when it goes on: only what the server held when
+# it stopped may), and then every beep is one click again. Nothing may reach the game's
 # stderr.
 #   stalled_server.sh PROBE RECORDER CLICK.wav WORKDIR
 set -euo pipefail
@@ -59,8 +59,8 @@ awk -v from=$((stopped + 250000000)) -v to="$resumed" '
     }' "$work/probe.log" || fail "the game waited on a stopped sound server"
 
 # From the bell on until the first beep with the stream back, the beeps of the stop rang the bell,
-# and the clicks asked for before it are stale: none may sound but what is left of one the server
-# held when it stopped. (Wherever the server puts it when it goes on: into the time of the stop, or at once.)
+# and the clicks asked for before it are stale: nothing may sound but what the server held when
+# it stopped. (Wherever the server puts it when it goes on: into the time of the stop, or at once.)
 first=$(wait_event beep "$back" 1)
 echo "while the server was stopped:"
 python3 "$here/click_count.py" --stale "$click" "$work/sink.raw" "$work/sink.times" "$bell" \
