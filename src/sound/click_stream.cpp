@@ -155,13 +155,12 @@ void ClickStream::run() {
         nullptr);
     const Server server = whereIsServer();
     // A local server's socket is watched for, so that a server started again is found at once.
-    std::unique_ptr<ServerWatch> watch;
     pa_io_event* watching = nullptr;
     if (server.kind == Server::local) {
-        watch = std::make_unique<ServerWatch>(server.socket);
-        if (watch->fd() >= 0) {
+        watch_ = std::make_unique<ServerWatch>(server.socket);
+        if (watch_->fd() >= 0) {
             watching = api->io_new(
-                api, watch->fd(), PA_IO_EVENT_INPUT,
+                api, watch_->fd(), PA_IO_EVENT_INPUT,
                 [](pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* self) {
                     auto* owner = static_cast<ClickStream*>(self);
                     if (owner->watch_->changed()) {
@@ -171,7 +170,6 @@ void ClickStream::run() {
                 this);
         }
     }
-    watch_ = watch.get();
     const auto later = [this](std::chrono::steady_clock::time_point now) {
         retryAt_ = now + retryDelay_;
         retryDelay_ = std::min<std::chrono::milliseconds>(2 * retryDelay_, retryInterval);
@@ -224,7 +222,7 @@ void ClickStream::run() {
     if (watching) {
         api->io_free(watching);
     }
-    watch_ = nullptr;
+    watch_.reset();
     api->io_free(wake);
 }
 
@@ -306,14 +304,8 @@ void ClickStream::openStream() {
 
 void ClickStream::disconnect() {
     open_.store(false);
-    if (recheck_) {
-        pa_mainloop_get_api(loop_)->time_free(recheck_);
-        recheck_ = nullptr;
-    }
-    if (watchdog_) {
-        pa_mainloop_get_api(loop_)->time_free(watchdog_);
-        watchdog_ = nullptr;
-    }
+    disarm(recheck_);
+    disarm(watchdog_);
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -360,10 +352,7 @@ void ClickStream::serve() {
     // Into what the server has not been given yet: it never rewrites what it holds.
     mixer_.start(sent_, count);
     checkAfter_ = 0; // a check asked for before this click no longer ends the burst
-    if (recheck_) {
-        pa_mainloop_get_api(loop_)->time_free(recheck_);
-        recheck_ = nullptr;
-    }
+    disarm(recheck_);
     feed();
 }
 
@@ -423,22 +412,7 @@ void ClickStream::timed(int success) {
         endBurst();
         return;
     }
-    pa_mainloop_api* api = pa_mainloop_get_api(loop_);
-    if (recheck_) {
-        api->time_free(recheck_);
-    }
-    timeval at{};
-    gettimeofday(&at, nullptr);
-    pa_timeval_add(&at, end - played + 1000);
-    recheck_ = api->time_new(
-        api, &at,
-        [](pa_mainloop_api* a, pa_time_event* event, const timeval*, void* self) {
-            auto* owner = static_cast<ClickStream*>(self);
-            a->time_free(event);
-            owner->recheck_ = nullptr;
-            owner->checkPlayed();
-        },
-        this);
+    arm(recheck_, end - played + 1000);
 }
 
 // Corks the stream: the burst is over, and nothing is asked of the server until the next one.
@@ -448,10 +422,7 @@ void ClickStream::endBurst() {
     checkAfter_ = 0;
     sent_ = 0;
     mixer_.clear();
-    if (watchdog_) {
-        pa_mainloop_get_api(loop_)->time_free(watchdog_);
-        watchdog_ = nullptr;
-    }
+    disarm(watchdog_);
 }
 
 // The server answered while a burst sounds: it has staleAfter to answer again.
@@ -459,23 +430,7 @@ void ClickStream::answered() {
     if (!sounding_ || stalled_) {
         return;
     }
-    pa_mainloop_api* api = pa_mainloop_get_api(loop_);
-    timeval at{};
-    gettimeofday(&at, nullptr);
-    pa_timeval_add(&at, pa_usec_t(std::chrono::microseconds(staleAfter).count()));
-    if (watchdog_) {
-        api->time_restart(watchdog_, &at);
-        return;
-    }
-    watchdog_ = api->time_new(
-        api, &at,
-        [](pa_mainloop_api* a, pa_time_event* event, const timeval*, void* self) {
-            auto* owner = static_cast<ClickStream*>(self);
-            a->time_free(event);
-            owner->watchdog_ = nullptr;
-            owner->stall();
-        },
-        this);
+    arm(watchdog_, pa_usec_t(std::chrono::microseconds(staleAfter).count()));
 }
 
 // The server stopped answering in a burst (it hangs, or was stopped): what it holds is flushed
@@ -498,4 +453,33 @@ void ClickStream::stall() {
             }
         },
         this));
+}
+
+// Sets `timer` to go off `afterUs` microseconds from now, once, whether or not it was set already.
+void ClickStream::arm(Timer& timer, std::uint64_t afterUs) {
+    pa_mainloop_api* api = pa_mainloop_get_api(loop_);
+    timeval at{};
+    gettimeofday(&at, nullptr);
+    pa_timeval_add(&at, afterUs);
+    if (timer.event) {
+        api->time_restart(timer.event, &at);
+        return;
+    }
+    timer.event = api->time_new(
+        api, &at,
+        [](pa_mainloop_api* a, pa_time_event* event, const timeval*, void* data) {
+            auto& fired = *static_cast<Timer*>(data);
+            a->time_free(event);
+            fired.event = nullptr;
+            (fired.owner->*fired.then)();
+        },
+        &timer);
+}
+
+// Unsets `timer`, if it is set.
+void ClickStream::disarm(Timer& timer) {
+    if (timer.event) {
+        pa_mainloop_get_api(loop_)->time_free(timer.event);
+        timer.event = nullptr;
+    }
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -53,6 +54,15 @@ class ClickStream {
     void answered();
     void stall();
 
+    // A one-shot timer of the stream's main loop that calls a member function of the stream.
+    struct Timer {
+        ClickStream* owner;
+        void (ClickStream::*then)();
+        pa_time_event* event = nullptr; // set while the timer is
+    };
+    void arm(Timer& timer, std::uint64_t afterUs);
+    void disarm(Timer& timer);
+
     const int rate_;
     ClickMixer mixer_;                 // this thread's alone
     std::atomic<unsigned> pending_{0}; // clicks asked for and not yet mixed
@@ -64,14 +74,14 @@ class ClickStream {
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
-    pa_time_event* recheck_ = nullptr;  // asks again whether the burst has played out
-    pa_time_event* watchdog_ = nullptr; // while a burst sounds: the server's time to answer
-    bool lost_ = false;                 // the server went away: disconnect and look for it again
-    bool retryNow_ = false;             // ... and look at once: it is there, the stream is given up
-    bool stalled_ = false; // the server stopped answering: nothing is sent until it answers
+    Timer recheck_{this, &ClickStream::checkPlayed}; // asks again whether the burst has played
+    Timer watchdog_{this, &ClickStream::stall}; // while a burst sounds: the server's time to answer
+    bool lost_ = false;     // the server went away: disconnect and look for it again
+    bool retryNow_ = false; // ... and look at once: it is there, the stream is given up
+    bool stalled_ = false;  // the server stopped answering: nothing is sent until it answers
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
     std::chrono::milliseconds retryDelay_{1000};      // and the time after that
-    ServerWatch* watch_ = nullptr;                    // run()'s own, while it runs
+    std::unique_ptr<ServerWatch> watch_;              // while run() runs, for a local server
     bool socketMade_ = false;      // something was made where the server's socket lives
     bool sounding_ = false;        // uncorked, a burst under way
     bool dry_ = false;             // the server ran out of data: what comes next plays at once
