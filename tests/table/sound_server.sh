@@ -18,6 +18,7 @@ sound_server=${VELMARO_TEST_SERVER:-pulseaudio}
 server_pid=  # the process that speaks PulseAudio's protocol to the game
 server_pids=() # every process of the server, that one included
 recorder_pid=
+look_pid= # the watcher of the server's socket, while a server starts
 # The recorder's fragments: half a second on PulseAudio, whose null sink runs on a steady clock;
 # on PipeWire, whose graph runs only while a player plays, about a quantum of the game's (no
 # shorter than the game's own latency, so the quantum stays the game's), each dated as it comes.
@@ -49,7 +50,7 @@ while True:
         s.close()
 print(time.monotonic_ns())
 LOOK
-    local look=$!
+    look_pid=$!
     for _ in $(seq 500); do # (python starts slowly on a busy machine)
         [ -s "$work/accepted" ] && break
         sleep 0.02
@@ -97,7 +98,8 @@ LOOK
         sleep 0.1
     done
     pactl info >/dev/null 2>&1 || fail "no sound server"
-    wait "$look"
+    wait "$look_pid"
+    look_pid=
     accepted=$(tail -1 "$work/accepted")
     if [ "$sound_server" = pipewire ]; then
         pactl load-module module-null-sink sink_name=velmaro_null rate=44100 channels=1 \
@@ -154,6 +156,7 @@ cleanup() {
     set +e # every step, whatever the one before it found
     [ -n "$recorder_pid" ] && kill "$recorder_pid" 2>/dev/null
     [ -n "${probe_pid:-}" ] && kill "$probe_pid" 2>/dev/null
+    [ -n "$look_pid" ] && kill "$look_pid" 2>/dev/null
     local pid
     for pid in "${server_pids[@]}"; do
         kill -CONT "$pid" 2>/dev/null
