@@ -268,7 +268,7 @@ void ClickStream::openStream() {
             auto* owner = static_cast<ClickStream*>(self);
             const pa_stream_state_t state = pa_stream_get_state(stream);
             if (state == PA_STREAM_READY) {
-                owner->open_.store(true);
+                owner->placed();
                 owner->socketMade_ = false; // found: what made it is no news any more
                 owner->retryDelay_ = retryInterval;
             } else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
@@ -285,6 +285,9 @@ void ClickStream::openStream() {
             owner->feed();
         },
         this);
+    // The output went away or came back, or the player moved the stream.
+    pa_stream_set_moved_callback(
+        stream_, [](pa_stream*, void* self) { static_cast<ClickStream*>(self)->placed(); }, this);
     // The server ran out: whatever comes next starts where the server now reads.
     pa_stream_set_underflow_callback(
         stream_, [](pa_stream*, void* self) { static_cast<ClickStream*>(self)->dry_ = true; },
@@ -310,6 +313,7 @@ void ClickStream::disconnect() {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_write_callback(stream_, nullptr, nullptr);
         pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
+        pa_stream_set_moved_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
         pa_stream_unref(stream_);
         stream_ = nullptr;
@@ -328,6 +332,14 @@ void ClickStream::disconnect() {
     // Clicks cut off with their stream are over: they must not sound on the next one.
     mixer_.clear();
     pending_.store(0);
+}
+
+// The stream is on an output, or was moved to another: it is open unless that output is the
+// stand-in both servers give a stream when no real one is left ("auto_null": PulseAudio's
+// module-always-sink, PipeWire's pipewire-pulse), which nobody hears; the bell stands in for it.
+void ClickStream::placed() {
+    const char* output = pa_stream_get_device_name(stream_);
+    open_.store(!stalled_ && !(output && std::strcmp(output, "auto_null") == 0));
 }
 
 // Mixes the clicks asked for since the last time into the burst, starting one when none sounds.

@@ -45,6 +45,7 @@ class ClickStream {
     void connect();
     void contextChanged(int state);
     void openStream();
+    void placed();
     void disconnect();
     void serve();
     void feed();
