@@ -4,7 +4,8 @@
 # PulseAudio, or PipeWire with pipewire-pulse and WirePlumber on a D-Bus session bus of its own
 # ($VELMARO_TEST_SERVER: pulseaudio, the default, or pipewire), each in its stock configuration
 # but for the sink (PulseAudio: a minimal one with the stock suspension of an idle output after
-# 5 s; WirePlumber suspends idle outputs after 3 s). Sourced; expects $work (the test's directory, emptied and made private here),
+# 5 s and the stock stand-in output while no other is left; WirePlumber suspends idle outputs
+# after 3 s). Sourced; expects $work (the test's directory, emptied and made private here),
 # $recorder (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this
 # directory). Whatever it starts is ended on exit, however the test ends.
 # shellcheck disable=SC2154,SC2034 # set by the script that sources this, or read by it
@@ -59,7 +60,8 @@ LOOK
     pulseaudio)
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
             -L "module-null-sink sink_name=velmaro_null rate=44100 channels=1" \
-            -L module-native-protocol-unix -L module-suspend-on-idle 2>>"$work/pulse.log" &
+            -L module-native-protocol-unix -L module-always-sink -L module-suspend-on-idle \
+            2>>"$work/pulse.log" &
         server_pid=$!
         server_pids=("$server_pid")
         ;;
