@@ -22,8 +22,7 @@ awk '$1 == "beep"' "$work/probe.log" | grep -q . || failed+=("no beep while ther
 
 appeared=$(now_ns)
 start_server
-pactl load-module module-null-sink sink_name=velmaro_other rate=44100 channels=1 \
-    channel_map=mono >/dev/null
+null_sink velmaro_other
 start_recorder first
 if ! opened=$(wait_audible 1 "$appeared" 5); then
     failed+=("the game did not use the server started after it")

@@ -6,12 +6,15 @@
   click_count.py --stale CLICK.wav REC.raw REC.times FROM_NS TO_NS
 
 Takes the beeps logged in [FROM_NS, TO_NS] (narrowed to where no beep outside is near an edge)
-and the recording (16-bit mono, 44.1 kHz), dated by REC.times (per buffer: samples up to its
-end, arrival time in ns, the probe's clock). Every beep must be heard as one click starting within MAX_DELAY after it; beeps closer
-together than one click's length may share one click (a beep a click's length after the one that
-began a click has one of its own: a triple contact is three clicks). Every click must be as long as the sound itself and as loud (louder where shared).
-No click may come from nowhere. Prints what it found; exits 1 on any mismatch. Writes the
-delay of each click that has a beep of its own, in ms, to LATENCIES when given.
+and the recording (16-bit, 44.1 kHz, $SINK_CHANNELS channels interleaved, 1 unless set), dated
+by REC.times (per buffer: frames up to its end, arrival time in ns, the probe's clock). Each
+channel is judged on its own, as a listener at that speaker hears it. Every beep must be heard
+as one click starting within MAX_DELAY after it; beeps closer together than one click's length
+may share one click (a beep a click's length after the one that began a click has one of its
+own: a triple contact is three clicks). Every click must be as long as the sound itself and as
+loud (louder where shared). No click may come from nowhere. Prints what it found; exits 1 on
+any mismatch. Writes the delay of each click that has a beep of its own, in ms, to LATENCIES
+when given (the first channel's).
 With --stale: between FROM_NS and TO_NS, where every beep was stale, nothing may have reached the
 sink but what a server may have held, or been playing, when it stopped (it plays when the server
 goes on; nothing can take it back): sound within one stretch of at most HELD plus one click,
@@ -19,10 +22,12 @@ no louder than the sound. Never a burst of clicks owed, nor clicks piled on one 
 """
 import array
 import bisect
+import os
 import sys
 import wave
 
 RATE = 44100
+CHANNELS = int(os.environ.get("SINK_CHANNELS", "1"))
 MAX_DELAY = 0.200  # seconds from the beep to the click reaching the sink, at most: a window to
 # match them in (how soon it comes is measured by tools/bench.sh)
 EARLY = 0.045  # seconds a click may seem to come before its beep: one period of the sink (at
@@ -69,11 +74,12 @@ def quiet_edges(beeps, lo, hi):
 
 
 def recording(raw, times, lo):
-    """The samples of a recording, and a function that dates a sample of it: seconds after lo
-    (ns), when the sink took it, to within one of its periods."""
+    """The samples of each channel of a recording, and a function that dates a sample of it:
+    seconds after lo (ns), when the sink took it, to within one of its periods."""
     rec = array.array("h")
     with open(raw, "rb") as f:
         rec.frombytes(f.read())
+    rec = [rec[c::CHANNELS] for c in range(CHANNELS)]
     ends, arrivals = [], []
     with open(times) as f:
         for line in f:
@@ -115,20 +121,28 @@ def stale_heard(argv):
     """--stale: at most what the server held, between FROM_NS and TO_NS."""
     sound, sound_peak, threshold = the_sound(argv[1])
     lo, hi = int(argv[4]), int(argv[5])
-    rec, dated = recording(argv[2], argv[3], lo)
-    heard = [(dated(a), (b - a) / RATE, p) for a, b, p in clicks(rec, threshold)]
-    heard = [h for h in heard if 0 <= h[0] <= (hi - lo) / 1e9]
-    print(f"clicks heard for stale beeps: {len(heard)}")
-    for at, length, peak in heard:
-        print(f"  click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak}")
-    if not heard:
-        return 0
-    span = max(at + length for at, length, _ in heard) - heard[0][0]
-    loudest = max(peak for _, _, peak in heard)
-    held = span <= HELD + len(sound) / RATE and loudest <= (1 + PEAK_TOLERANCE) * sound_peak
-    print(f"  {span * 1000:.1f} ms from the first to the end of the last, peak {loudest}: "
-          f"{'no more than the server held' if held else 'more than the server held'}")
-    return 0 if held else 1
+    channels, dated = recording(argv[2], argv[3], lo)
+    status = 0
+    for c, rec in enumerate(channels):
+        heard = [(dated(a), (b - a) / RATE, p) for a, b, p in clicks(rec, threshold)]
+        heard = [h for h in heard if 0 <= h[0] <= (hi - lo) / 1e9]
+        print(f"{channel_name(c)}clicks heard for stale beeps: {len(heard)}")
+        for at, length, peak in heard:
+            print(f"  click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak}")
+        if not heard:
+            continue
+        span = max(at + length for at, length, _ in heard) - heard[0][0]
+        loudest = max(peak for _, _, peak in heard)
+        held = span <= HELD + len(sound) / RATE and loudest <= (1 + PEAK_TOLERANCE) * sound_peak
+        print(f"  {span * 1000:.1f} ms from the first to the end of the last, peak {loudest}: "
+              f"{'no more than the server held' if held else 'more than the server held'}")
+        status |= 0 if held else 1
+    return status
+
+
+def channel_name(c):
+    """How channel c is named in what is printed: not at all in a mono recording."""
+    return f"channel {c + 1} of {CHANNELS}: " if CHANNELS > 1 else ""
 
 
 def main(argv):
@@ -152,13 +166,6 @@ def main(argv):
     before = [b for b in beeps if b < lo]
     beeps = [(b - lo) / 1e9 for b in beeps if lo <= b <= hi]
 
-    rec, dated = recording(argv[3], argv[4], lo)
-    heard = [(dated(a), (b - a) / RATE, p) for a, b, p in clicks(rec, threshold)]
-    # Only what the window's beeps could have made.
-    end = (hi - lo) / 1e9 + MAX_DELAY
-    last_before = (before[-1] - lo) / 1e9 if before else -1.0
-    heard = [h for h in heard if 0 <= h[0] <= end and h[0] - last_before > MAX_DELAY]
-
     # Beeps closer than one click's length form one group: one click or several.
     groups = []
     for b in beeps:
@@ -168,96 +175,111 @@ def main(argv):
             groups.append([b])
 
     def fewest(g):
-        """The fewest clicks a group may sound as: a beep a whole click's length after the one
-        that began the click before needs a click of its own."""
+        """The fewest clicks a group may sound as: a beep a whole click's length after the one that
+        began the click before needs a click of its own."""
         n, began = 0, None
         for b in g:
             if began is None or b - began >= click_span:
                 n, began = n + 1, b
         return n
 
-    # The clicks come out in the order of their beeps: each group takes the next clicks in
-    # turn, as many as it may sound as, each within its window; a click no group can take came
-    # from nowhere. Of all such ways the one with the fewest faults is judged (so a late click is
-    # never blamed on the next beep when it can be its own beep's).
-    def fits(g, i):
-        return g[0] - EARLY <= heard[i][0] <= g[-1] + MAX_DELAY
+    def judge(rec):
+        """The clicks heard on one channel, the faults found, and the delays."""
+        heard = [(dated(a), (b - a) / RATE, p) for a, b, p in clicks(rec, threshold)]
+        # Only what the window's beeps could have made.
+        end = (hi - lo) / 1e9 + MAX_DELAY
+        last_before = (before[-1] - lo) / 1e9 if before else -1.0
+        heard = [h for h in heard if 0 <= h[0] <= end and h[0] - last_before > MAX_DELAY]
 
-    INF = 1 << 30
-    n_groups, n_heard = len(groups), len(heard)
-    best = [[INF] * (n_heard + 1) for _ in range(n_groups + 1)]
-    step = [[None] * (n_heard + 1) for _ in range(n_groups + 1)]
-    best[0][0] = 0
-    for j in range(n_groups + 1):
-        for i in range(n_heard + 1):
-            here = best[j][i]
-            if here == INF:
+        # The clicks come out in the order of their beeps: each group takes the next clicks in
+        # turn, as many as it may sound as, each within its window; a click no group can take
+        # came from nowhere. Of all such ways the one with the fewest faults is judged (so a late
+        # click is never blamed on the next beep when it can be its own beep's).
+        def fits(g, i):
+            return g[0] - EARLY <= heard[i][0] <= g[-1] + MAX_DELAY
+
+        INF = 1 << 30
+        n_groups, n_heard = len(groups), len(heard)
+        best = [[INF] * (n_heard + 1) for _ in range(n_groups + 1)]
+        step = [[None] * (n_heard + 1) for _ in range(n_groups + 1)]
+        best[0][0] = 0
+        for j in range(n_groups + 1):
+            for i in range(n_heard + 1):
+                here = best[j][i]
+                if here == INF:
+                    continue
+                if i < n_heard and here + 1 < best[j][i + 1]:  # click i from nowhere
+                    best[j][i + 1], step[j][i + 1] = here + 1, (j, i, None)
+                if j == n_groups:
+                    continue
+                g = groups[j]
+                for c in range(0, len(g) + 1):
+                    if i + c > n_heard or not all(fits(g, k) for k in range(i, i + c)):
+                        break
+                    cost = here + (0 if c >= fewest(g) else 1)
+                    if cost < best[j + 1][i + c]:
+                        best[j + 1][i + c], step[j + 1][i + c] = cost, (j, i, c)
+        taken = [[] for _ in groups]
+        j, i = n_groups, n_heard
+        while (j, i) != (0, 0):
+            pj, pi, c = step[j][i]
+            if c is not None:
+                taken[pj] = list(range(pi, pi + c))
+            j, i = pj, pi
+        used = {k for t in taken for k in t}
+
+        faults, latencies = [], []
+        for g, mine in zip(groups, taken):
+            if len(mine) < fewest(g):
+                faults.append(f"beep(s) at {', '.join(f'{b:.3f}' for b in g)} s: "
+                              f"{len(mine)} click(s) heard")
                 continue
-            if i < n_heard and here + 1 < best[j][i + 1]:  # click i from nowhere
-                best[j][i + 1], step[j][i + 1] = here + 1, (j, i, None)
-            if j == n_groups:
-                continue
-            g = groups[j]
-            for c in range(0, len(g) + 1):
-                if i + c > n_heard or not all(fits(g, k) for k in range(i, i + c)):
-                    break
-                cost = here + (0 if c >= fewest(g) else 1)
-                if cost < best[j + 1][i + c]:
-                    best[j + 1][i + c], step[j + 1][i + c] = cost, (j, i, c)
-    taken = [[] for _ in groups]
-    j, i = n_groups, n_heard
-    while (j, i) != (0, 0):
-        pj, pi, c = step[j][i]
-        if c is not None:
-            taken[pj] = list(range(pi, pi + c))
-        j, i = pj, pi
-    used = {k for t in taken for k in t}
+            # Fewer clicks than beeps: the clicks sound over one another, and together last
+            # from the first beep's click to the end of the last one's (less the dating's
+            # jitter), or some were lost.
+            if len(mine) < len(g):
+                lasting = (heard[mine[-1]][0] - heard[mine[0]][0]) + heard[mine[-1]][1]
+                if lasting < g[-1] - g[0] + sound_length * (1 - LENGTH_TOLERANCE) - EARLY:
+                    faults.append(f"beeps at {', '.join(f'{b:.3f}' for b in g)} s: "
+                                  f"{len(mine)} click(s) of {lasting * 1000:.1f} ms in all")
+            for i in mine:
+                at, length, peak = heard[i]
+                lone = len(g) == 1
+                short = length < sound_length * (1 - LENGTH_TOLERANCE)
+                long_ = lone and length > sound_length * (1 + LENGTH_TOLERANCE)
+                quiet = peak < sound_peak * (1 - PEAK_TOLERANCE)
+                loud = lone and peak > sound_peak * (1 + PEAK_TOLERANCE)
+                if short or long_ or quiet or loud:
+                    faults.append(f"click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak} (the "
+                                  f"sound: {sound_length * 1000:.1f} ms, peak {sound_peak})")
+            # The delay of each click after its own beep, where each beep has one of its own.
+            if len(mine) == len(g):
+                latencies += [(heard[i][0] - b) * 1000 for i, b in zip(mine, g)]
+        for i, h in enumerate(heard):
+            if i not in used:
+                faults.append(f"click at {h[0]:.3f} s with no beep before it")
+        if not beeps:
+            faults.append("no beep to listen for")
 
-    faults, latencies = [], []
-    for g, mine in zip(groups, taken):
-        if len(mine) < fewest(g):
-            faults.append(f"beep(s) at {', '.join(f'{b:.3f}' for b in g)} s: "
-                          f"{len(mine)} click(s) heard")
-            continue
-        # Fewer clicks than beeps: the clicks sound over one another, and together last from
-        # the first beep's click to the end of the last one's (less the dating's jitter), or
-        # some were lost.
-        if len(mine) < len(g):
-            lasting = (heard[mine[-1]][0] - heard[mine[0]][0]) + heard[mine[-1]][1]
-            if lasting < g[-1] - g[0] + sound_length * (1 - LENGTH_TOLERANCE) - EARLY:
-                faults.append(f"beeps at {', '.join(f'{b:.3f}' for b in g)} s: "
-                              f"{len(mine)} click(s) of {lasting * 1000:.1f} ms in all")
-        for i in mine:
-            at, length, peak = heard[i]
-            lone = len(g) == 1
-            short = length < sound_length * (1 - LENGTH_TOLERANCE)
-            long_ = lone and length > sound_length * (1 + LENGTH_TOLERANCE)
-            quiet = peak < sound_peak * (1 - PEAK_TOLERANCE)
-            loud = lone and peak > sound_peak * (1 + PEAK_TOLERANCE)
-            if short or long_ or quiet or loud:
-                faults.append(f"click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak} "
-                              f"(the sound: {sound_length * 1000:.1f} ms, peak {sound_peak})")
-        # The delay of each click after its own beep, where each beep has a click of its own.
-        if len(mine) == len(g):
-            latencies += [(heard[i][0] - b) * 1000 for i, b in zip(mine, g)]
-    for i, h in enumerate(heard):
-        if i not in used:
-            faults.append(f"click at {h[0]:.3f} s with no beep before it")
-    if not beeps:
-        faults.append("no beep to listen for")
+        return heard, faults, latencies
 
-    print(f"beeps {len(beeps)} in {len(groups)} groups, clicks heard {len(heard)}, "
-          f"faults {len(faults)}")
-    if latencies:
-        ordered = sorted(latencies)
-        print(f"delay to the sink ms: median {ordered[len(ordered) // 2]:.1f} "
-              f"worst {ordered[-1]:.1f} of {len(ordered)}")
-    if len(argv) == 8:
-        with open(argv[7], "a") as f:
-            f.writelines(f"{v:.3f}\n" for v in latencies)
-    for fault in faults:
-        print("  " + fault)
-    return 1 if faults else 0
+    channels, dated = recording(argv[3], argv[4], lo)
+    all_faults = 0
+    for c, rec in enumerate(channels):
+        heard, faults, latencies = judge(rec)
+        all_faults += len(faults)
+        print(f"{channel_name(c)}beeps {len(beeps)} in {len(groups)} groups, "
+              f"clicks heard {len(heard)}, faults {len(faults)}")
+        if latencies:
+            ordered = sorted(latencies)
+            print(f"delay to the sink ms: median {ordered[len(ordered) // 2]:.1f} "
+                  f"worst {ordered[-1]:.1f} of {len(ordered)}")
+        if len(argv) == 8 and c == 0:  # (the channels play together: one channel's delays)
+            with open(argv[7], "a") as f:
+                f.writelines(f"{v:.3f}\n" for v in latencies)
+        for fault in faults:
+            print("  " + fault)
+    return 1 if all_faults else 0
 
 
 if __name__ == "__main__":

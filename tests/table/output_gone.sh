@@ -41,8 +41,7 @@ if ! bell=$(wait_audible 0 "$removed" 2); then
 fi
 sleep 2
 added=$(now_ns)
-pactl load-module module-null-sink sink_name=velmaro_null rate=44100 channels=1 \
-    channel_map=mono >/dev/null
+null_sink velmaro_null
 pactl set-default-sink velmaro_null
 if ! back=$(wait_audible 1 "$added" 5); then
     failed+=("the clicks did not come back to the new output")

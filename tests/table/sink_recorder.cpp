@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Records the default capture source of the sound server (set PULSE_SOURCE to a sink's monitor)
-// as 16-bit mono samples at 44.1 kHz, until SIGTERM or SIGINT: a test tool.
-//   velmaro-sink-recorder OUT.raw OUT.times [FRAGMENT_MS]
+// as 16-bit samples at 44.1 kHz, CHANNELS of them interleaved (1 unless given: a stereo sink's
+// monitor recorded in mono would mix its channels into one), until SIGTERM or SIGINT: a test tool.
+//   velmaro-sink-recorder OUT.raw OUT.times [FRAGMENT_MS [CHANNELS]]
 // It listens without changing what it hears: it asks for fragments of FRAGMENT_MS (500 unless
 // given), so the sink keeps the timing its players ask for (a recorder asking for short buffers
 // pulls the whole sink down to them, and hides a player that counts on a long one). On PipeWire,
 // whose graph stops whenever no player runs, pass a fragment no shorter than the player's own
 // latency: the graph keeps the player's quantum, and each quantum arrives as it is played.
-// OUT.times receives one line per fragment received: the number of samples recorded up to its
+// OUT.times receives one line per fragment received: the number of frames recorded up to its
 // end and the monotonic time (CLOCK_MONOTONIC, ns) at which it arrived. Every sample of a
 // fragment had reached the sink by then, so delays measured against it are upper bounds, and
 // samples the server dropped do not shift the dates of those after them.
@@ -34,7 +35,8 @@ struct Recorder {
     pa_stream* stream = nullptr;
     std::FILE* out = nullptr;
     std::FILE* times = nullptr;
-    long long samples = 0;
+    long long samples = 0; // frames: one sample of each channel
+    int channels = 1;
     std::uint32_t fragmentBytes = rate / 2 * 2; // half a second
     int status = 0;
     bool stopping = false; // asked to stop: after the next fragment, which holds the last sound
@@ -74,7 +76,7 @@ void readable(pa_stream* stream, std::size_t, void* data) {
                 std::fputc(0, r.out);
             }
         }
-        r.samples += static_cast<long long>(length / 2);
+        r.samples += static_cast<long long>(length / 2 / std::size_t(r.channels));
         any = true;
         pa_stream_drop(stream);
     }
@@ -97,7 +99,7 @@ void contextChanged(pa_context* context, void* data) {
     auto& r = *static_cast<Recorder*>(data);
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY: {
-        const pa_sample_spec format{PA_SAMPLE_S16LE, rate, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, rate, std::uint8_t(r.channels)};
         r.stream = pa_stream_new(context, "Sink recording", &format, nullptr);
         pa_stream_set_read_callback(r.stream, readable, &r);
         pa_buffer_attr buffer{};
@@ -127,13 +129,17 @@ void contextChanged(pa_context* context, void* data) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const int fragmentMs = argc == 4 ? std::atoi(argv[3]) : 500;
-    if ((argc != 3 && argc != 4) || fragmentMs <= 0 || fragmentMs > 2000) {
-        std::fprintf(stderr, "usage: velmaro-sink-recorder OUT.raw OUT.times [FRAGMENT_MS]\n");
+    const int fragmentMs = argc >= 4 ? std::atoi(argv[3]) : 500;
+    const int channels = argc == 5 ? std::atoi(argv[4]) : 1;
+    if (argc < 3 || argc > 5 || fragmentMs <= 0 || fragmentMs > 2000 || channels < 1 ||
+        channels > 8) {
+        std::fprintf(stderr,
+                     "usage: velmaro-sink-recorder OUT.raw OUT.times [FRAGMENT_MS [CHANNELS]]\n");
         return 2;
     }
     Recorder r;
-    r.fragmentBytes = std::uint32_t(rate * fragmentMs / 1000 * 2);
+    r.channels = channels;
+    r.fragmentBytes = std::uint32_t(rate * fragmentMs / 1000 * 2 * channels);
     r.out = std::fopen(argv[1], "wb");
     r.times = std::fopen(argv[2], "w");
     if (!r.out || !r.times) {

@@ -25,6 +25,15 @@ look_pid= # the watcher of the server's socket, while a server starts
 # shorter than the game's own latency, so the quantum stays the game's), each dated as it comes.
 fragment_ms=500
 [ "$sound_server" = pipewire ] && fragment_ms=25
+# The null sinks are stereo, as a desktop's outputs are, at the click's own rate: the game's mono
+# stream is played on both channels, and each is recorded and its clicks counted on its own
+# (click_count.py reads the count from here).
+export SINK_CHANNELS=2
+# null_sink NAME: adds a null sink of that name to the server.
+null_sink() {
+    pactl load-module module-null-sink sink_name="$1" rate=44100 channels="$SINK_CHANNELS" \
+        >/dev/null
+}
 
 # shellcheck source=tests/lib/checks.sh
 source "${BASH_SOURCE[0]%/*}/../lib/checks.sh"
@@ -32,8 +41,8 @@ fail_logs=("$work/pulse.log")
 
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 
-# start_server: starts the server and waits until it answers, with a null sink (mono, 44.1 kHz:
-# the click's own format, recorded as it is) as the default output. $accepted is then when its
+# start_server: starts the server and waits until it answers, with a null sink as the default
+# output. $accepted is then when its
 # socket first accepted a connection (ns), looked for every 2 ms.
 start_server() {
     rm -f "$work/accepted"
@@ -59,7 +68,7 @@ LOOK
     case "$sound_server" in
     pulseaudio)
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes --log-target=stderr \
-            -L "module-null-sink sink_name=velmaro_null rate=44100 channels=1" \
+            -L "module-null-sink sink_name=velmaro_null rate=44100 channels=$SINK_CHANNELS" \
             -L module-native-protocol-unix -L module-always-sink -L module-suspend-on-idle \
             2>>"$work/pulse.log" &
         server_pid=$!
@@ -104,8 +113,7 @@ LOOK
     look_pid=
     accepted=$(tail -1 "$work/accepted")
     if [ "$sound_server" = pipewire ]; then
-        pactl load-module module-null-sink sink_name=velmaro_null rate=44100 channels=1 \
-            channel_map=mono >/dev/null || fail "no null sink"
+        null_sink velmaro_null || fail "no null sink"
     fi
     for _ in $(seq 50); do
         pactl set-default-sink velmaro_null 2>/dev/null &&
@@ -139,7 +147,8 @@ kill_server() {
 
 # start_recorder NAME: records the sink into $work/NAME.raw (dated by NAME.times).
 start_recorder() {
-    "$recorder" "$work/$1.raw" "$work/$1.times" "$fragment_ms" 2>>"$work/recorder.log" &
+    "$recorder" "$work/$1.raw" "$work/$1.times" "$fragment_ms" "$SINK_CHANNELS" \
+        2>>"$work/recorder.log" &
     recorder_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/$1.times" ] && return 0
