@@ -13,6 +13,12 @@
 #       15 s each (at most the first 200); and over all of those games, the groups of beeps
 #       (beeps within one click's length of each other), those of them with a click missing,
 #       and every fault the click count found (clicks lost, cut, or with no beep)
+#   sound.sh nofold PROBE RECORDER CLICK.wav GAMES WORK
+#       prints "nofold_median_ms M nofold_worst_ms W games N found F whole K": in GAMES fresh
+#       games of 112 s, the first click after 15 s of play with no fold (after the first goal the
+#       serve sends the puck along the centre line, each crossing longer than the last, until a
+#       crossing lasts over 15 s, about 85 s after the box; the output is suspended meanwhile),
+#       found in F of the games; K of those had it whole and in place (the delays are of those)
 #   sound.sh silence PROBE RECORDER CLICK.wav GAMES WORK
 #       prints "silence_median_ms M silence_worst_ms W games N whole K": in GAMES fresh games whose
 #       first goal box is left open 15 s (the server suspends its idle output meanwhile), the
@@ -72,8 +78,43 @@ latency_games() {
     head -n 200 "$work/latencies" | sort -n | awk '{ v[NR] = $1 }
         END { printf "latency_median_ms %.1f latency_worst_ms %.1f clicks %d ",
                      v[int((NR + 1) / 2)], v[NR], NR }'
-    awk '/^beeps / { groups += $4; faults += $NF } / click\(s\) heard$/ { lost++ }
-        END { printf "groups %d lost %d faults %d\n", groups, lost, faults }' "$work/counts.txt"
+    # (each channel of a stereo sink is counted on its own: the groups of the first, the lost
+    # groups and faults of the channel with the most)
+    awk 'match($0, /beeps [0-9]+ in [0-9]+ groups/) {
+            c = (/^channel/ ? $2 : 1); split(substr($0, RSTART, RLENGTH), w, " ")
+            if (c == 1) groups += w[4]
+            faults[c] += $NF
+        }
+        / click\(s\) heard$/ { lost[c]++ }
+        END {
+            for (k in faults) { if (faults[k] > f) f = faults[k]; if (lost[k] > l) l = lost[k] }
+            printf "groups %d lost %d faults %d\n", groups, l, f
+        }' "$work/counts.txt"
+}
+
+# nofold_games: the no-fold mode, on the server started.
+nofold_games() {
+    : >"$work/firsts"
+    local found=0 whole=0 beep
+    for game in $(seq "$games"); do
+        start_recorder "game$game"
+        "$probe" 112 300 >"$work/probe.log" 2>/dev/null
+        stop_recorder
+        beep=$(awk '$1 == "beep" { if (last && $2 - last >= 15e9) { printf "%.0f", $2; exit }
+                                   last = $2 }' "$work/probe.log")
+        [ -n "$beep" ] || continue
+        found=$((found + 1))
+        : >"$work/latencies$game"
+        if python3 "$tests/click_count.py" "$click" "$work/probe.log" "$work/game$game.raw" \
+            "$work/game$game.times" $((beep - 500000000)) $((beep + 3000000000)) \
+            "$work/latencies$game" >"$work/count$game.txt"; then
+            whole=$((whole + 1))
+            head -n 1 "$work/latencies$game" >>"$work/firsts"
+        fi
+    done
+    sort -n "$work/firsts" | awk -v n="$games" -v f="$found" -v k="$whole" '{ v[NR] = $1 }
+        END { printf "nofold_median_ms %.1f nofold_worst_ms %.1f games %d found %d whole %d\n",
+                     v[int((NR + 1) / 2)], v[NR], n, f, k }'
 }
 
 # silence_games: the silence mode, on the server started.
@@ -117,7 +158,7 @@ syscalls)
     echo "syscalls_sound $(syscalls_per_quiet_tick "$work/sound.log" "$work/sound.strace" "$offset")" \
         "syscalls_silent $(syscalls_per_quiet_tick "$work/silent.log" "$work/silent.strace" "$offset")"
     ;;
-latency | silence)
+latency | silence | nofold)
     probe=$2 recorder=$3 click=$4 games=$5 work=$6
     # shellcheck source=tests/table/sound_server.sh
     source "$tests/sound_server.sh" # (empties $work and makes it private)
@@ -125,8 +166,8 @@ latency | silence)
     "$1_games"
     ;;
 *)
-    echo "usage: sound.sh syscalls PROBE SECONDS WORK | latency PROBE RECORDER CLICK.wav GAMES WORK" \
-        "| silence PROBE RECORDER CLICK.wav GAMES WORK" >&2
+    echo "usage: sound.sh syscalls PROBE SECONDS WORK" \
+        "| latency|silence|nofold PROBE RECORDER CLICK.wav GAMES WORK" >&2
     exit 2
     ;;
 esac
