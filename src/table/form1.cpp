@@ -19,7 +19,9 @@
 
 // Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a drawn frame,
 // "frame MICROSECONDS LEFT TOP RUN": the monotonic clock, the puck's corner as drawn, and the
-// straight run of the puck it was drawn on (TickBlend::runAt; 0 where frames are not blended).
+// straight run of the puck it was drawn on (TickBlend::runAt; 0 where frames are not blended);
+// and one line a tick, "tick MICROSECONDS", when it ended on the same clock: a tick the event
+// loop got to late stretches the motion drawn round it, which the frames alone do not show.
 Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
 
 namespace {
@@ -143,7 +145,9 @@ void Form1::Timer1_Timer() {
     ++ticks_;
     inTick_ = false;
     const rink::Controls& c = game_.controls;
-    blend_.tick(tickTimes_.at(clock_.nsecsElapsed()),
+    const std::int64_t now = clock_.nsecsElapsed();
+    qCDebug(lcFrames).noquote() << "tick" << now / 1000;
+    blend_.tick(tickTimes_.at(now),
                 {QPointF(c.puck.Left, c.puck.Top), QPointF(c.paddle2.Left, c.paddle2.Top)});
     pacer_->changed();
 }
