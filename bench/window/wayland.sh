@@ -75,7 +75,8 @@ for _ in 1 2 3; do
     fx+=("$pct")
 done
 
-# The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP RUN".
+# The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP RUN AT"
+# (and "velmaro.frames: tick ..." lines, not read here).
 QT_LOGGING_RULES="velmaro.frames.debug=true" QT_QPA_PLATFORM=wayland "$game" \
     >/dev/null 2>"$work/frames.log" &
 pid=$!
