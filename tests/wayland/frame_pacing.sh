@@ -62,11 +62,13 @@ echo "play: $commits commits of surface $surface in $ms ms at $refresh Hz (at mo
 # or before the three latest (those it keeps), or among ticks dated off their period by more than
 # a tenth (a tick so late that their cadence started afresh), is left out with the frame after
 # it. The rest are set against the median of their run's frames, where it has three or more.
-read -r logged checked uneven lowest highest <<<"$(awk '
+# The times shown must keep up with the clock: over the play, within two frames of it.
+read -r logged checked uneven lowest highest clock shown frame <<<"$(awk '
+    BEGIN { n = m = 0 }
     $2 == "tick" { dated[m++] = $4 }
     /^MARK start/ { on = 1 } /^MARK end/ { on = 0 }
     on && $2 == "frame" {
-        x[n] = $4; y[n] = $5; r[n] = $6; at[n] = $7
+        t[n] = $3; x[n] = $4; y[n] = $5; r[n] = $6; at[n] = $7
         kept[n] = m >= 3 && $7 >= dated[m - 3] && $7 <= dated[m - 1]
         newest[n] = m - 1
         n++
@@ -101,11 +103,16 @@ read -r logged checked uneven lowest highest <<<"$(awk '
                     j, r[j], speed[j] * (at[j] - at[j - 1]), at[j] - at[j - 1], speed[j] / run >"/dev/stderr"
             }
         }
-        printf "%d %d %d %.2f %.2f\n", n, checked, uneven, lowest, highest
+        for (j = 1; j < n; j++) d[j - 1] = t[j] - t[j - 1]
+        printf "%d %d %d %.2f %.2f %d %d %d\n", n, checked, uneven, lowest, highest,
+            t[n - 1] - t[0], at[n - 1] - at[0], median(d, n - 1)
     }' "$work/protocol.txt" 2>"$work/steps.txt")"
 echo "steps: $checked frames in free flight among ticks on time set against their run's speed," \
-    "from $lowest to $highest of it; $uneven off it by more than a quarter"
+    "from $lowest to $highest of it; $uneven off it by more than a quarter; the frames show" \
+    "$shown us of play over $clock us"
 ((logged == frames)) || fail "$logged frames in the game's log, but $frames frames drawn"
+((shown - clock < 2 * frame && clock - shown < 2 * frame)) ||
+    fail "the frames show $shown us of play over $clock us"
 ((checked > 0)) || fail "no frame in free flight to set against its run"
 ((uneven == 0)) || fail "uneven steps: $(cat "$work/steps.txt")"
 
