@@ -75,7 +75,8 @@ for _ in 1 2 3; do
     fx+=("$pct")
 done
 
-# The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP RUN".
+# The frame log of one more game on weston: "velmaro.frames: frame MICROSECONDS LEFT TOP RUN AT"
+# (and "velmaro.frames: tick ..." lines, not read here).
 QT_LOGGING_RULES="velmaro.frames.debug=true" QT_QPA_PLATFORM=wayland "$game" \
     >/dev/null 2>"$work/frames.log" &
 pid=$!
@@ -86,6 +87,7 @@ wait "$pid" || true
 # rest left out): over all frames, and over those in free flight only, where the step and the
 # steps it is set against lie on one straight run of the puck (no wall, stroke or serve between).
 read -r frames_per_s uneven flight flight_uneven <<<"$(awk -v from=1000000 '
+    BEGIN { n = 0 }
     $2 == "frame" { t[n] = $3; x[n] = $4; y[n] = $5; r[n] = $6; n++ }
     function off(j, free,    m, k, a, b, v, med, d) {
         m = 0

@@ -18,8 +18,11 @@
 #include <cmath>
 
 // Off unless asked for (QT_LOGGING_RULES="velmaro.frames.debug=true"): one line a drawn frame,
-// "frame MICROSECONDS LEFT TOP RUN": the monotonic clock, the puck's corner as drawn, and the
-// straight run of the puck it was drawn on (TickBlend::runAt; 0 where frames are not blended).
+// "frame MICROSECONDS LEFT TOP RUN AT": the monotonic clock, the puck's corner as drawn, the
+// straight run of the puck it was drawn on (TickBlend::runAt; 0 where frames are not blended)
+// and the time on the ticks' cadence that it shows; and one line a tick, "tick MICROSECONDS
+// DATED", when it ended on the same clock and its time on their cadence. A tick or frame the
+// event loop got to late moves the motion drawn round it, which the frames alone do not show.
 Q_LOGGING_CATEGORY(lcFrames, "velmaro.frames", QtWarningMsg)
 
 namespace {
@@ -143,32 +146,35 @@ void Form1::Timer1_Timer() {
     ++ticks_;
     inTick_ = false;
     const rink::Controls& c = game_.controls;
-    blend_.tick(tickTimes_.at(clock_.nsecsElapsed()),
-                {QPointF(c.puck.Left, c.puck.Top), QPointF(c.paddle2.Left, c.paddle2.Top)});
+    const std::int64_t now = clock_.nsecsElapsed();
+    const std::int64_t dated = tickTimes_.at(now);
+    qCDebug(lcFrames).noquote() << "tick" << now / 1000 << dated / 1000;
+    blend_.tick(dated, {QPointF(c.puck.Left, c.puck.Top), QPointF(c.paddle2.Left, c.paddle2.Top)});
     pacer_->changed();
 }
 
 FramePacer::Drawn Form1::draw() {
     const std::int64_t now = clock_.nsecsElapsed();
-    const auto logged = [&](bool painted, QPointF puck, long long run) {
+    const auto logged = [&](bool painted, QPointF puck, long long run, std::int64_t drawnAt) {
         if (painted && lcFrames().isDebugEnabled()) {
             qCDebug(lcFrames).noquote()
                 << "frame" << now / 1000 << QString::number(float(puck.x()), 'g', 9)
-                << QString::number(float(puck.y()), 'g', 9) << run;
+                << QString::number(float(puck.y()), 'g', 9) << run << drawnAt / 1000;
         }
         return painted;
     };
     if (!pacer_->paced()) {
         // No frame clock: each tick is drawn as it comes.
         const rink::Shape& puck = game_.controls.puck;
-        return {logged(Picture1->refresh(), QPointF(puck.Left, puck.Top), 0), true};
+        return {logged(Picture1->refresh(), QPointF(puck.Left, puck.Top), 0, now), true};
     }
     // At the frame's time on the compositor's cadence, a little over a tick behind, so that frames
     // show even steps at any refresh rate; the player's paddle stays where the pointer put it, to
     // add no lag to it.
     const std::int64_t shown = frameTimes_.at(now);
     const TickBlend::Places at = blend_.at(shown);
-    return {logged(Picture1->refreshAt(at[0], at[1]), at[0], blend_.runAt(shown)),
+    return {logged(Picture1->refreshAt(at[0], at[1]), at[0], blend_.runAt(shown),
+                   shown - blend_.behind()),
             blend_.settled(shown)};
 }
 

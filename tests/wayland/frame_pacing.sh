@@ -3,6 +3,8 @@
 # The game's drawing under weston's headless compositor (one 60 Hz output), watched by the probe
 # from inside and through the protocol it speaks (WAYLAND_DEBUG): over SECONDS of play, no more
 # frames committed than the output shows and every paint of the rink one of the game's frames;
+# in free flight, the puck's drawn steps as even as the times the frames show (the game's frame
+# log);
 # minimised, and then with a goal box up, no paint of the game's window at all while the ticks
 # go on.
 #   frame_pacing.sh PROBE WORK_DIR SECONDS
@@ -21,7 +23,8 @@ fail() {
 }
 start_weston
 
-WAYLAND_DEBUG=client QT_QPA_PLATFORM=wayland "$probe" pacing "$seconds" \
+QT_LOGGING_RULES="velmaro.frames.debug=true" WAYLAND_DEBUG=client QT_QPA_PLATFORM=wayland \
+    "$probe" pacing "$seconds" \
     >"$work/probe.txt" 2>"$work/protocol.txt" &
 pids+=($!)
 wait "${pids[-1]}" || fail "the probe ended with status $?"
@@ -48,6 +51,70 @@ echo "play: $commits commits of surface $surface in $ms ms at $refresh Hz (at mo
 ((commits <= limit)) || fail "$commits commits in $ms ms, more than the output's $limit frames"
 ((rink_paints == frames)) || fail "$rink_paints paints of the rink, but $frames frames drawn"
 ((commits == frames)) || fail "$commits commits, but $frames frames drawn"
+
+# The puck's steps, from the game's frame log ("velmaro.frames: frame MICROSECONDS LEFT TOP RUN
+# AT" a frame drawn, the time AT on the ticks' cadence that it shows; "velmaro.frames: tick
+# MICROSECONDS DATED" a tick played, dated on that cadence). On one straight run the puck moves
+# at one speed, so a frame's step over the time since the frame before is the run's speed: drawn
+# from the latest tick alone, or blended between the wrong ticks, a frame at 60 Hz shows one
+# tick's motion or two and misses it by half or more. The machine may stall the game now and
+# then, and the game then shows what it has: a frame whose time lies past the latest tick played
+# or before the three latest (those it keeps), or among ticks dated off their period by more than
+# a tenth (a tick so late that their cadence started afresh), is left out with the frame after
+# it. The rest are set against the median of their run's frames, where it has three or more.
+# The times shown must keep up with the clock: over the play, within two frames of it.
+read -r logged checked uneven lowest highest clock shown frame <<<"$(awk '
+    BEGIN { n = m = 0 }
+    $2 == "tick" { dated[m++] = $4 }
+    /^MARK start/ { on = 1 } /^MARK end/ { on = 0 }
+    on && $2 == "frame" {
+        t[n] = $3; x[n] = $4; y[n] = $5; r[n] = $6; at[n] = $7
+        kept[n] = m >= 3 && $7 >= dated[m - 3] && $7 <= dated[m - 1]
+        newest[n] = m - 1
+        n++
+    }
+    function median(a, c,    i, j, v, w) {
+        for (i = 0; i < c; i++) w[i] = a[i]
+        for (i = 0; i < c; i++) for (j = i + 1; j < c; j++) if (w[j] < w[i]) { v = w[i]; w[i] = w[j]; w[j] = v }
+        return w[int(c / 2)]
+    }
+    END {
+        for (k = 1; k < m; k++) gap[k - 1] = dated[k] - dated[k - 1]
+        period = median(gap, m - 1)
+        for (j = 1; j < n; j++) {
+            if (r[j] == 0 || r[j - 1] != r[j] || !kept[j] || !kept[j - 1]) continue
+            off = 0
+            for (k = newest[j - 1] - 2; k <= newest[j]; k++)
+                if (gap[k - 1] < 0.9 * period || gap[k - 1] > 1.1 * period) off = 1
+            if (off) continue
+            speed[j] = sqrt((x[j] - x[j - 1]) ^ 2 + (y[j] - y[j - 1]) ^ 2) / (at[j] - at[j - 1])
+            on_run[r[j], runs[r[j]]++] = speed[j]
+        }
+        for (j = 1; j < n; j++) {
+            if (!(j in speed) || runs[r[j]] < 3) continue
+            for (i = 0; i < runs[r[j]]; i++) w[i] = on_run[r[j], i]
+            run = median(w, runs[r[j]])
+            checked++
+            if (checked == 1 || speed[j] / run < lowest) lowest = speed[j] / run
+            if (speed[j] / run > highest) highest = speed[j] / run
+            if (speed[j] < 0.75 * run || speed[j] > 1.25 * run) {
+                uneven++
+                printf "frame %d of the play on run %d: step %.1f twips in %d us, %.2f of the run'\''s speed\n", \
+                    j, r[j], speed[j] * (at[j] - at[j - 1]), at[j] - at[j - 1], speed[j] / run >"/dev/stderr"
+            }
+        }
+        for (j = 1; j < n; j++) d[j - 1] = t[j] - t[j - 1]
+        printf "%d %d %d %.2f %.2f %d %d %d\n", n, checked, uneven, lowest, highest,
+            t[n - 1] - t[0], at[n - 1] - at[0], median(d, n - 1)
+    }' "$work/protocol.txt" 2>"$work/steps.txt")"
+echo "steps: $checked frames in free flight among ticks on time set against their run's speed," \
+    "from $lowest to $highest of it; $uneven off it by more than a quarter; the frames show" \
+    "$shown us of play over $clock us"
+((logged == frames)) || fail "$logged frames in the game's log, but $frames frames drawn"
+((shown - clock < 2 * frame && clock - shown < 2 * frame)) ||
+    fail "the frames show $shown us of play over $clock us"
+((checked > 0)) || fail "no frame in free flight to set against its run"
+((uneven == 0)) || fail "uneven steps: $(cat "$work/steps.txt")"
 
 hidden_paints=$(field hidden paints)
 hidden_ticks=$(field hidden ticks)
