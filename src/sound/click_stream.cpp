@@ -104,8 +104,45 @@ void forget(pa_operation* operation) {
     }
 }
 
-std::uint32_t bytesOf(std::chrono::microseconds time, int rate) {
-    return std::uint32_t(time.count() * rate / 1000000 * std::int64_t(sizeof(std::int16_t)));
+std::uint32_t bytesOf(std::chrono::microseconds time, int rate, int channels) {
+    return std::uint32_t(time.count() * rate / 1000000 * channels *
+                         std::int64_t(sizeof(std::int16_t)));
+}
+
+// The stream's buffer: at most targetLatency between a click being mixed and the sink playing
+// it, asked for in steps of requestStep; whatever is there plays at once.
+pa_buffer_attr bufferFor(int rate, int channels) {
+    pa_buffer_attr buffer{};
+    buffer.maxlength = std::uint32_t(-1);
+    buffer.tlength = bytesOf(targetLatency, rate, channels);
+    buffer.prebuf = 0; // play whatever is there at once, and go on after a gap
+    buffer.minreq = bytesOf(requestStep, rate, channels);
+    buffer.fragsize = std::uint32_t(-1);
+    return buffer;
+}
+
+// Which channels of `map` carry the click: those in front of the listener, as the server itself
+// would play a mono stream (both of a stereo output, the centre of a surround one); all of them
+// where none is named so.
+std::vector<bool> frontOf(const pa_channel_map& map) {
+    std::vector<bool> front(map.channels);
+    bool any = false;
+    for (int c = 0; c < map.channels; ++c) {
+        switch (map.map[c]) {
+        case PA_CHANNEL_POSITION_MONO:
+        case PA_CHANNEL_POSITION_FRONT_LEFT:
+        case PA_CHANNEL_POSITION_FRONT_RIGHT:
+        case PA_CHANNEL_POSITION_FRONT_CENTER:
+            front[std::size_t(c)] = any = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!any) {
+        front.assign(map.channels, true);
+    }
+    return front;
 }
 
 } // namespace
@@ -268,6 +305,7 @@ void ClickStream::openStream() {
             auto* owner = static_cast<ClickStream*>(self);
             const pa_stream_state_t state = pa_stream_get_state(stream);
             if (state == PA_STREAM_READY) {
+                owner->shaped();
                 owner->placed();
                 owner->socketMade_ = false; // found: what made it is no news any more
                 owner->retryDelay_ = retryInterval;
@@ -292,14 +330,13 @@ void ClickStream::openStream() {
     pa_stream_set_underflow_callback(
         stream_, [](pa_stream*, void* self) { static_cast<ClickStream*>(self)->dry_ = true; },
         this);
-    pa_buffer_attr buffer{};
-    buffer.maxlength = std::uint32_t(-1);
-    buffer.tlength = bytesOf(targetLatency, rate_);
-    buffer.prebuf = 0; // play whatever is there at once, and go on after a gap
-    buffer.minreq = bytesOf(requestStep, rate_);
-    buffer.fragsize = std::uint32_t(-1);
-    // Not bound to a sink: the server moves the stream when the default output changes.
-    const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+    const pa_buffer_attr buffer = bufferFor(rate_, 1);
+    // Not bound to a sink: the server moves the stream when the default output changes. In the
+    // output's own channels: PulseAudio cannot take back what its sink has mixed ahead for a
+    // stream it has to convert, so the first click of a burst would wait for the sink's whole
+    // latency (21 ms on a stereo output) instead of starting at once.
+    const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY |
+                                         PA_STREAM_FIX_CHANNELS);
     if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) {
         lost_ = true;
     }
@@ -332,6 +369,16 @@ void ClickStream::disconnect() {
     // Clicks cut off with their stream are over: they must not sound on the next one.
     mixer_.clear();
     pending_.store(0);
+}
+
+// The stream is open, in the channels of its output: the buffer is asked for again in them.
+void ClickStream::shaped() {
+    const pa_channel_map* map = pa_stream_get_channel_map(stream_);
+    front_ = map ? frontOf(*map) : std::vector<bool>{true};
+    if (front_.size() != 1) {
+        const pa_buffer_attr buffer = bufferFor(rate_, int(front_.size()));
+        forget(pa_stream_set_buffer_attr(stream_, &buffer, nullptr, nullptr));
+    }
 }
 
 // The stream is on an output, or was moved to another: it is open unless that output is the
@@ -374,11 +421,23 @@ void ClickStream::feed() {
     if (!sounding_ || !stream_ || stalled_) {
         return;
     }
+    const std::size_t channels = front_.size();
     const std::size_t left = mixer_.end() - sent_;
-    const std::size_t n = std::min(left, pa_stream_writable_size(stream_) / sizeof(std::int16_t));
+    const std::size_t n =
+        std::min(left, pa_stream_writable_size(stream_) / (channels * sizeof(std::int16_t)));
     if (n > 0) {
-        pa_stream_write(stream_, mixer_.samples() + (sent_ - mixer_.from()),
-                        n * sizeof(std::int16_t), nullptr, 0,
+        const std::int16_t* from = mixer_.samples() + (sent_ - mixer_.from());
+        if (channels > 1) {
+            // Each frame: the click on the channels in front, silence on the others.
+            frames_.resize(n * channels);
+            for (std::size_t i = 0; i < n; ++i) {
+                for (std::size_t c = 0; c < channels; ++c) {
+                    frames_[i * channels + c] = front_[c] ? from[i] : std::int16_t(0);
+                }
+            }
+            from = frames_.data();
+        }
+        pa_stream_write(stream_, from, n * channels * sizeof(std::int16_t), nullptr, 0,
                         dry_ ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE);
         dry_ = false;
         sent_ += n;

@@ -45,6 +45,7 @@ class ClickStream {
     void connect();
     void contextChanged(int state);
     void openStream();
+    void shaped();
     void placed();
     void disconnect();
     void serve();
@@ -83,11 +84,13 @@ class ClickStream {
     std::chrono::steady_clock::time_point retryAt_{}; // when to look for a missing server next
     std::chrono::milliseconds retryDelay_{1000};      // and the time after that
     std::unique_ptr<ServerWatch> watch_;              // while run() runs, for a local server
-    bool socketMade_ = false;      // something was made where the server's socket lives
-    bool sounding_ = false;        // uncorked, a burst under way
-    bool dry_ = false;             // the server ran out of data: what comes next plays at once
-    std::size_t sent_ = 0;         // samples of the burst handed to the server
-    std::uint64_t writes_ = 0;     // writes to the stream, to tell a check overtaken by one
-    std::uint64_t checkAfter_ = 0; // the writes a pending end-of-burst check follows (0: none)
+    bool socketMade_ = false;          // something was made where the server's socket lives
+    bool sounding_ = false;            // uncorked, a burst under way
+    bool dry_ = false;                 // the server ran out of data: what comes next plays at once
+    std::vector<bool> front_{true};    // the stream's channels, and which of them carry the click
+    std::vector<std::int16_t> frames_; // a stretch of the burst in all of them, to hand on
+    std::size_t sent_ = 0;             // samples of the burst handed to the server
+    std::uint64_t writes_ = 0;         // writes to the stream, to tell a check overtaken by one
+    std::uint64_t checkAfter_ = 0;     // the writes a pending end-of-burst check follows (0: none)
     std::thread thread_;
 };
