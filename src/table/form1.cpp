@@ -170,12 +170,15 @@ FramePacer::Drawn Form1::draw() {
     }
     // At the frame's time on the compositor's cadence, a little over a tick behind, so that frames
     // show even steps at any refresh rate; the player's paddle stays where the pointer put it, to
-    // add no lag to it.
-    const std::int64_t shown = frameTimes_.at(now);
+    // add no lag to it. A frame after one that painted nothing (and so sent the compositor
+    // nothing to answer) is handed over at once, off the compositor's beat: it is dated when it
+    // is drawn and kept out of the cadence, which it would pull ahead of the clock.
+    const std::int64_t shown = offBeat_ ? now : frameTimes_.at(now);
     const TickBlend::Places at = blend_.at(shown);
-    return {logged(Picture1->refreshAt(at[0], at[1]), at[0], blend_.runAt(shown),
-                   shown - blend_.behind()),
-            blend_.settled(shown)};
+    const bool painted = logged(Picture1->refreshAt(at[0], at[1]), at[0], blend_.runAt(shown),
+                                shown - blend_.behind());
+    offBeat_ = !painted;
+    return {painted, blend_.settled(shown)};
 }
 
 void Form1::Picture1_MouseMove(QPointF twips) {

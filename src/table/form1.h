@@ -71,8 +71,9 @@ class Form1 : public QWidget, private rink::Host {
     QTimer Timer1;
     QElapsedTimer clock_;
     TickBlend blend_;
-    Cadence tickTimes_;  // the ticks' times, on the timer's own cadence
-    Cadence frameTimes_; // the frames' times, on the compositor's
+    Cadence tickTimes_;    // the ticks' times, on the timer's own cadence
+    Cadence frameTimes_;   // the frames' times, on the compositor's
+    bool offBeat_ = false; // the last frame painted nothing: the next one is not the compositor's
     QMessageBox* box_ = nullptr;
     bool inTick_ = false;
     bool closing_ = false;
