@@ -87,6 +87,17 @@ LOOK
         [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] || fail "PipeWire did not open its socket"
         wireplumber 2>>"$work/pulse.log" &
         server_pids+=($!)
+        # The null sink is loaded by pipewire-pulse itself as it starts, before it takes a
+        # client: loaded by pactl once it answered, the sink came after a game that reconnects
+        # at once, and pipewire-pulse then held the load (and the game's stream) until the game
+        # went away.
+        mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire-pulse.conf.d"
+        cat >"$XDG_CONFIG_HOME/pipewire/pipewire-pulse.conf.d/50-null-sink.conf" <<'SINK'
+pulse.cmd = [
+    { cmd = "load-module"
+      args = "module-null-sink sink_name=velmaro_null rate=44100 channels=1 channel_map=mono" }
+]
+SINK
         pipewire-pulse 2>>"$work/pulse.log" &
         server_pid=$!
         server_pids+=("$server_pid")
@@ -101,10 +112,6 @@ LOOK
     wait "$look_pid"
     look_pid=
     accepted=$(tail -1 "$work/accepted")
-    if [ "$sound_server" = pipewire ]; then
-        pactl load-module module-null-sink sink_name=velmaro_null rate=44100 channels=1 \
-            channel_map=mono >/dev/null || fail "no null sink"
-    fi
     for _ in $(seq 50); do
         pactl set-default-sink velmaro_null 2>/dev/null &&
             [ "$(pactl get-default-sink)" = velmaro_null ] && return 0
