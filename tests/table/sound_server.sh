@@ -4,7 +4,8 @@
 # PulseAudio, or PipeWire with pipewire-pulse and WirePlumber on a D-Bus session bus of its own
 # ($VELMARO_TEST_SERVER: pulseaudio, the default, or pipewire), each in its stock configuration
 # but for the sink (PulseAudio: a minimal one with the stock suspension of an idle output after
-# 5 s; WirePlumber suspends idle outputs after 3 s). Sourced; expects $work (the test's directory, emptied and made private here),
+# 5 s; WirePlumber suspends idle outputs after 3 s), and PipeWire's node log at debug level
+# (start_server). Sourced; expects $work (the test's directory, emptied and made private here),
 # $recorder (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this
 # directory). Whatever it starts is ended on exit, however the test ends.
 # shellcheck disable=SC2154,SC2034 # set by the script that sources this, or read by it
@@ -28,6 +29,7 @@ fragment_ms=500
 # shellcheck source=tests/lib/checks.sh
 source "${BASH_SOURCE[0]%/*}/../lib/checks.sh"
 fail_logs=("$work/pulse.log")
+[ "$sound_server" = pipewire ] && fail_logs+=("$work/pipewire.log")
 
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 
@@ -76,7 +78,16 @@ LOOK
         mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
         echo 'bluez_monitor.properties["with-logind"] = false' \
             >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/51-no-seat-watch.lua"
-        pipewire 2>>"$work/pulse.log" &
+        # Its node log at debug level, unless $quiet_server is set (the benchmarks, which
+        # measure the server's own work): each graph cycle it did not finish in time is logged
+        # (at most one every 2 s), dated, with the nodes that were too slow.
+        local debug=
+        if [ -z "${quiet_server:-}" ]; then
+            debug=2,pw.node:4
+            python3 -c 'import time; print(time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW),
+                        time.monotonic_ns())' >>"$work/clocks"
+        fi
+        PIPEWIRE_DEBUG=$debug pipewire 2>>"$work/pipewire.log" &
         server_pids+=($!)
         # The session manager and the PulseAudio server are PipeWire's clients: they start
         # once its socket is there (WirePlumber does not wait for it).
@@ -227,12 +238,16 @@ settled() {
 }
 
 # count WHAT REC FROM TO: matches the clicks recorded in REC between FROM and TO (ns) against the
-# beeps the game logged; a mismatch fails the test at the end (see check_failed).
+# beeps the game logged; a mismatch fails the test at the end (see check_failed). On PipeWire, a
+# mismatch at a graph cycle that PipeWire logged as not finished in time is the server's, printed
+# as such.
 failed=()
 count() {
     echo "$1:"
+    local server_log=()
+    [ -s "$work/clocks" ] && server_log=(--server-log "$work/pipewire.log" "$work/clocks")
     python3 "$here/click_count.py" "$click" "$work/probe.log" "$work/$2.raw" "$work/$2.times" \
-        "$3" "$4" || failed+=("$1: the clicks heard are not the beeps sounded")
+        "$3" "$4" "${server_log[@]}" || failed+=("$1: the clicks heard are not the beeps sounded")
 }
 
 # check_quiet: nothing but the offscreen platform's own remark about size hints (no part of the
