@@ -82,6 +82,7 @@ sound)
     rm -rf "$work"
     mkdir -p "$work"
     chmod 700 "$work"
+    quiet_server=1 # (no debug log in the server whose work is measured)
     # shellcheck source=tests/table/sound_server.sh
     source "$(dirname "$0")/../../tests/table/sound_server.sh"
     start_server

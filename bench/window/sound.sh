@@ -147,6 +147,7 @@ syscalls)
     rm -rf "$work"
     mkdir -p "$work"
     chmod 700 "$work"
+    quiet_server=1 # (no debug log in the server whose work is measured)
     # shellcheck source=tests/table/sound_server.sh
     source "$tests/sound_server.sh"
     : "$recorder"
@@ -160,6 +161,7 @@ syscalls)
     ;;
 latency | silence | nofold)
     probe=$2 recorder=$3 click=$4 games=$5 work=$6
+    quiet_server=1 # (no debug log in the server whose work is measured)
     # shellcheck source=tests/table/sound_server.sh
     source "$tests/sound_server.sh" # (empties $work and makes it private)
     start_server

@@ -3,6 +3,7 @@
 """Matches the clicks recorded from a sink against the beeps a game logged.
 
   click_count.py CLICK.wav PROBE.log REC.raw REC.times FROM_NS TO_NS [LATENCIES]
+                 [--server-log PIPEWIRE.log CLOCKS]
   click_count.py --stale CLICK.wav REC.raw REC.times FROM_NS TO_NS
 
 Takes the beeps logged in [FROM_NS, TO_NS] (narrowed to where no beep outside is near an edge)
@@ -15,6 +16,10 @@ own: a triple contact is three clicks). Every click must be as long as the sound
 loud (louder where shared). No click may come from nowhere. Prints what it found; exits 1 on
 any mismatch. Writes the delay of each click that has a beep of its own, in ms, to LATENCIES
 when given (the first channel's).
+With --server-log (PipeWire): a mismatch within EARLY of a graph cycle that PipeWire itself logged
+as not finished in time (its node log at debug level; CLOCKS: lines of CLOCK_MONOTONIC_RAW and
+CLOCK_MONOTONIC read together, ns) is the server's miss, not the game's: printed as such, and
+not counted. Every other mismatch is.
 With --stale: between FROM_NS and TO_NS, where every beep was stale, nothing may have reached the
 sink but what a server may have held, or been playing, when it stopped (it plays when the server
 goes on; nothing can take it back): sound within one stretch of at most HELD plus one click,
@@ -145,7 +150,37 @@ def channel_name(c):
     return f"channel {c + 1} of {CHANNELS}: " if CHANNELS > 1 else ""
 
 
+def server_misses(log, clocks):
+    """The cycles PipeWire logged as not finished in time, as (CLOCK_MONOTONIC ns, the nodes it
+    named too slow). Its log is dated by CLOCK_MONOTONIC_RAW, in seconds modulo 100000."""
+    with open(clocks) as f:
+        raw, mono = (int(v) for v in f.readline().split())
+    period = 100000 * 10**9
+    misses = []
+    with open(log) as f:
+        for line in f:
+            if not line.startswith("[") or ("graph not finished" not in line and
+                                             "client too slow!" not in line):
+                continue
+            stamp = line[line.index("][") + 2:line.index("]", 4)]
+            seconds, micros = stamp.split(".")
+            logged = int(seconds) * 10**9 + int(micros) * 1000
+            # the raw time nearest to when the clocks were read, then the same on CLOCK_MONOTONIC
+            at = mono + (logged - raw % period + period // 2) % period - period // 2
+            if "graph not finished" in line:
+                misses.append((at, []))
+            elif misses:
+                named = line.split("()] (", 1)[1]  # after the logging function's name
+                misses[-1][1].append(named.split(") ", 1)[0])
+    return misses
+
+
 def main(argv):
+    server_log = None
+    if "--server-log" in argv:
+        k = argv.index("--server-log")
+        server_log = argv[k + 1:k + 3]
+        argv = argv[:k] + argv[k + 3:]
     if len(argv) == 7 and argv[1] == "--stale":
         return stale_heard(argv[1:])
     if len(argv) not in (7, 8):
@@ -231,8 +266,9 @@ def main(argv):
         faults, latencies = [], []
         for g, mine in zip(groups, taken):
             if len(mine) < fewest(g):
-                faults.append(f"beep(s) at {', '.join(f'{b:.3f}' for b in g)} s: "
-                              f"{len(mine)} click(s) heard")
+                faults.append((g[0], g[-1] + MAX_DELAY,
+                               f"beep(s) at {', '.join(f'{b:.3f}' for b in g)} s: "
+                               f"{len(mine)} click(s) heard"))
                 continue
             # Fewer clicks than beeps: the clicks sound over one another, and together last
             # from the first beep's click to the end of the last one's (less the dating's
@@ -240,8 +276,9 @@ def main(argv):
             if len(mine) < len(g):
                 lasting = (heard[mine[-1]][0] - heard[mine[0]][0]) + heard[mine[-1]][1]
                 if lasting < g[-1] - g[0] + sound_length * (1 - LENGTH_TOLERANCE) - EARLY:
-                    faults.append(f"beeps at {', '.join(f'{b:.3f}' for b in g)} s: "
-                                  f"{len(mine)} click(s) of {lasting * 1000:.1f} ms in all")
+                    faults.append((g[0], g[-1] + MAX_DELAY,
+                                   f"beeps at {', '.join(f'{b:.3f}' for b in g)} s: "
+                                   f"{len(mine)} click(s) of {lasting * 1000:.1f} ms in all"))
             for i in mine:
                 at, length, peak = heard[i]
                 lone = len(g) == 1
@@ -250,26 +287,41 @@ def main(argv):
                 quiet = peak < sound_peak * (1 - PEAK_TOLERANCE)
                 loud = lone and peak > sound_peak * (1 + PEAK_TOLERANCE)
                 if short or long_ or quiet or loud:
-                    faults.append(f"click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak} (the "
-                                  f"sound: {sound_length * 1000:.1f} ms, peak {sound_peak})")
+                    faults.append((at, at + length,
+                                   f"click at {at:.3f} s: {length * 1000:.1f} ms, peak {peak} "
+                                   f"(the sound: {sound_length * 1000:.1f} ms, peak {sound_peak})"))
             # The delay of each click after its own beep, where each beep has one of its own.
             if len(mine) == len(g):
                 latencies += [(heard[i][0] - b) * 1000 for i, b in zip(mine, g)]
         for i, h in enumerate(heard):
             if i not in used:
-                faults.append(f"click at {h[0]:.3f} s with no beep before it")
+                faults.append((h[0], h[0] + h[1], f"click at {h[0]:.3f} s with no beep before it"))
         if not beeps:
-            faults.append("no beep to listen for")
+            faults.append((None, None, "no beep to listen for"))
 
-        return heard, faults, latencies
+        # A mismatch where PipeWire logged a cycle it did not finish in time, within the dating's
+        # reach of it (a cycle that played nothing of the nodes it named: exact zeros in the sink).
+        theirs = []
+        for fault in list(faults):
+            start, end, _ = fault
+            near = [m for m in misses if start is not None and start - EARLY <= m[0] <= end + EARLY]
+            if near:
+                faults.remove(fault)
+                theirs.append((fault, near))
+        return heard, faults, theirs, latencies
+
+    misses = []
+    if server_log:
+        misses = [((at - lo) / 1e9, named) for at, named in server_misses(*server_log)]
 
     channels, dated = recording(argv[3], argv[4], lo)
     all_faults = 0
     for c, rec in enumerate(channels):
-        heard, faults, latencies = judge(rec)
+        heard, faults, theirs, latencies = judge(rec)
         all_faults += len(faults)
         print(f"{channel_name(c)}beeps {len(beeps)} in {len(groups)} groups, "
-              f"clicks heard {len(heard)}, faults {len(faults)}")
+              f"clicks heard {len(heard)}, faults {len(faults)}" +
+              (f", the server's misses {len(theirs)}" if server_log else ""))
         if latencies:
             ordered = sorted(latencies)
             print(f"delay to the sink ms: median {ordered[len(ordered) // 2]:.1f} "
@@ -277,8 +329,12 @@ def main(argv):
         if len(argv) == 8 and c == 0:  # (the channels play together: one channel's delays)
             with open(argv[7], "a") as f:
                 f.writelines(f"{v:.3f}\n" for v in latencies)
-        for fault in faults:
+        for _, _, fault in faults:
             print("  " + fault)
+        for (_, _, fault), near in theirs:
+            print(f"  the server's miss, not the game's: {fault} (PipeWire logged a cycle not "
+                  f"finished at {', '.join(f'{at:.3f} s' for at, _ in near)}, too slow: "
+                  f"{', '.join(sorted({n for _, named in near for n in named})) or 'not named'})")
     return 1 if all_faults else 0
 
 

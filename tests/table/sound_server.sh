@@ -5,9 +5,9 @@
 # ($VELMARO_TEST_SERVER: pulseaudio, the default, or pipewire), each in its stock configuration
 # but for the sink (PulseAudio: a minimal one with the stock suspension of an idle output after
 # 5 s and the stock stand-in output while no other is left; WirePlumber suspends idle outputs
-# after 3 s). Sourced; expects $work (the test's directory, emptied and made private here),
-# $recorder (velmaro-sink-recorder) and, to count clicks, $click (the sound) and $here (this
-# directory). Whatever it starts is ended on exit, however the test ends.
+# after 3 s), and PipeWire's node log at debug level (start_server). Sourced; expects $work (the
+# test's directory, emptied and made private here), $recorder (velmaro-sink-recorder) and, to
+# count clicks, $click (the sound) and $here (this directory). Whatever it starts is ended on exit, however the test ends.
 # shellcheck disable=SC2154,SC2034 # set by the script that sources this, or read by it
 rm -rf "$work"
 mkdir -p "$work"
@@ -38,6 +38,7 @@ null_sink() {
 # shellcheck source=tests/lib/checks.sh
 source "${BASH_SOURCE[0]%/*}/../lib/checks.sh"
 fail_logs=("$work/pulse.log")
+[ "$sound_server" = pipewire ] && fail_logs+=("$work/pipewire.log")
 
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 
@@ -87,7 +88,16 @@ LOOK
         mkdir -p "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
         echo 'bluez_monitor.properties["with-logind"] = false' \
             >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/51-no-seat-watch.lua"
-        pipewire 2>>"$work/pulse.log" &
+        # Its node log at debug level, unless $quiet_server is set (the benchmarks, which
+        # measure the server's own work): each graph cycle it did not finish in time is logged
+        # (at most one every 2 s), dated, with the nodes that were too slow.
+        local debug=
+        if [ -z "${quiet_server:-}" ]; then
+            debug=2,pw.node:4
+            python3 -c 'import time; print(time.clock_gettime_ns(time.CLOCK_MONOTONIC_RAW),
+                        time.monotonic_ns())' >>"$work/clocks"
+        fi
+        PIPEWIRE_DEBUG=$debug pipewire 2>>"$work/pipewire.log" &
         server_pids+=($!)
         # The session manager and the PulseAudio server are PipeWire's clients: they start
         # once its socket is there (WirePlumber does not wait for it).
@@ -98,6 +108,17 @@ LOOK
         [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] || fail "PipeWire did not open its socket"
         wireplumber 2>>"$work/pulse.log" &
         server_pids+=($!)
+        # The null sink is loaded by pipewire-pulse itself as it starts, before it takes a
+        # client: loaded by pactl once it answered, the sink came after a game that reconnects
+        # at once, and pipewire-pulse then held the load (and the game's stream) until the game
+        # went away.
+        mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire-pulse.conf.d"
+        cat >"$XDG_CONFIG_HOME/pipewire/pipewire-pulse.conf.d/50-null-sink.conf" <<SINK
+pulse.cmd = [
+    { cmd = "load-module"
+      args = "module-null-sink sink_name=velmaro_null rate=44100 channels=$SINK_CHANNELS" }
+]
+SINK
         pipewire-pulse 2>>"$work/pulse.log" &
         server_pid=$!
         server_pids+=("$server_pid")
@@ -112,9 +133,6 @@ LOOK
     wait "$look_pid"
     look_pid=
     accepted=$(tail -1 "$work/accepted")
-    if [ "$sound_server" = pipewire ]; then
-        null_sink velmaro_null || fail "no null sink"
-    fi
     for _ in $(seq 50); do
         pactl set-default-sink velmaro_null 2>/dev/null &&
             [ "$(pactl get-default-sink)" = velmaro_null ] && return 0
@@ -231,12 +249,16 @@ settled() {
 }
 
 # count WHAT REC FROM TO: matches the clicks recorded in REC between FROM and TO (ns) against the
-# beeps the game logged; a mismatch fails the test at the end (see check_failed).
+# beeps the game logged; a mismatch fails the test at the end (see check_failed). On PipeWire, a
+# mismatch at a graph cycle that PipeWire logged as not finished in time is the server's, printed
+# as such.
 failed=()
 count() {
     echo "$1:"
+    local server_log=()
+    [ -s "$work/clocks" ] && server_log=(--server-log "$work/pipewire.log" "$work/clocks")
     python3 "$here/click_count.py" "$click" "$work/probe.log" "$work/$2.raw" "$work/$2.times" \
-        "$3" "$4" || failed+=("$1: the clicks heard are not the beeps sounded")
+        "$3" "$4" "${server_log[@]}" || failed+=("$1: the clicks heard are not the beeps sounded")
 }
 
 # check_quiet: nothing but the offscreen platform's own remark about size hints (no part of the
