@@ -281,7 +281,17 @@ void ClickStream::connect() {
         this);
     if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         lost_ = true;
+        return;
     }
+    arm(opening_, pa_usec_t(std::chrono::microseconds(staleAfter).count()));
+}
+
+// The server took the connection but has not given the stream within staleAfter: it is given up
+// and asked again at once (pipewire-pulse was seen to hold a stream's creation unanswered for as
+// long as the client stayed, while it answered a new one at once).
+void ClickStream::notOpened() {
+    lost_ = true;
+    retryNow_ = true;
 }
 
 void ClickStream::contextChanged(int state) {
@@ -305,6 +315,7 @@ void ClickStream::openStream() {
             auto* owner = static_cast<ClickStream*>(self);
             const pa_stream_state_t state = pa_stream_get_state(stream);
             if (state == PA_STREAM_READY) {
+                owner->disarm(owner->opening_);
                 owner->shaped();
                 owner->placed();
                 owner->socketMade_ = false; // found: what made it is no news any more
@@ -344,6 +355,7 @@ void ClickStream::openStream() {
 
 void ClickStream::disconnect() {
     open_.store(false);
+    disarm(opening_);
     disarm(recheck_);
     disarm(watchdog_);
     if (stream_) {

@@ -43,6 +43,7 @@ class ClickStream {
   private:
     void run();
     void connect();
+    void notOpened();
     void contextChanged(int state);
     void openStream();
     void shaped();
@@ -76,6 +77,7 @@ class ClickStream {
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
+    Timer opening_{this, &ClickStream::notOpened};   // from connecting until the stream is open
     Timer recheck_{this, &ClickStream::checkPlayed}; // asks again whether the burst has played
     Timer watchdog_{this, &ClickStream::stall}; // while a burst sounds: the server's time to answer
     bool lost_ = false;     // the server went away: disconnect and look for it again
