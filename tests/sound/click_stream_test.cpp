@@ -1,35 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "click_stream.h"
+#include "scratch_socket.h"
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace {
-
-// A scratch folder, removed again with everything in it.
-struct Scratch {
-    std::string path;
-    Scratch() {
-        char name[] = "/tmp/velmaro-stream-XXXXXX";
-        path = mkdtemp(name);
-    }
-    ~Scratch() { std::filesystem::remove_all(path); }
-};
-
-bool readableWithin(int fd, int milliseconds) {
-    pollfd p{fd, POLLIN, 0};
-    return poll(&p, 1, milliseconds) == 1;
-}
 
 // The next client of `server` that says something within `milliseconds` (a sound client opens
 // with its authentication; the stream's own look at whether the server listens says nothing),
@@ -64,12 +46,7 @@ bool hangsUpWithin(int fd, int milliseconds) {
 TEST(ClickStream, GivesUpAServerThatTakesTheConnectionButNeverAnswersAndAsksAgain) {
     Scratch scratch;
     const std::string path = scratch.path + "/native";
-    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(server, 4), 0);
+    const int server = listenAt(path);
     setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
 
     ClickStream stream({1000, -1000, 500}, 44100);
