@@ -20,10 +20,11 @@
 #       crossing lasts over 15 s, about 85 s after the box; the output is suspended meanwhile),
 #       found in F of the games; K of those had it whole and in place (the delays are of those)
 #   sound.sh silence PROBE RECORDER CLICK.wav GAMES WORK
-#       prints "silence_median_ms M silence_worst_ms W games N whole K": in GAMES fresh games whose
-#       first goal box is left open 15 s (the server suspends its idle output meanwhile), the
-#       delay from the first beep after the box to its click at the sink; K of the N games had
-#       every click of the 3 s after the box whole and in place (the delays are of those)
+#       prints "silence_median_ms M silence_worst_ms W games N found F whole K": in GAMES fresh
+#       games whose first goal box is left open 15 s (the server suspends its idle output
+#       meanwhile), the delay from the first beep after the box to its click at the sink; the box
+#       came in F of them, and K had every click of the 3 s after it whole and in place (the
+#       delays are of those)
 # $VELMARO_TEST_SERVER picks the sound server: pulseaudio or pipewire (tests/table/sound_server.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -92,53 +93,50 @@ latency_games() {
         }' "$work/counts.txt"
 }
 
-# nofold_games: the no-fold mode, on the server started.
-nofold_games() {
+# first_click_games SECONDS BOX_MS NAME FIND: GAMES fresh games of SECONDS, each goal box answered
+# BOX_MS after it opens; FIND, an awk program over the probe's log, prints "FROM TO" (ns), the
+# stretch whose first click is measured, or nothing. Prints "NAME_median_ms M NAME_worst_ms W
+# games N found F whole K": the stretch found in F games, every click of it whole and in place in
+# K of them (the delays are of those).
+first_click_games() {
+    local seconds=$1 box_ms=$2 name=$3 find=$4 found=0 whole=0 from to
     : >"$work/firsts"
-    local found=0 whole=0 beep
     for game in $(seq "$games"); do
         start_recorder "game$game"
-        "$probe" 112 300 >"$work/probe.log" 2>/dev/null
+        "$probe" "$seconds" "$box_ms" >"$work/probe.log" 2>/dev/null
         stop_recorder
-        beep=$(awk '$1 == "beep" { if (last && $2 - last >= 15e9) { printf "%.0f", $2; exit }
-                                   last = $2 }' "$work/probe.log")
-        [ -n "$beep" ] || continue
+        read -r from to <<<"$(awk "$find" "$work/probe.log")"
+        [ -n "$from" ] || continue
         found=$((found + 1))
         : >"$work/latencies$game"
         if python3 "$tests/click_count.py" "$click" "$work/probe.log" "$work/game$game.raw" \
-            "$work/game$game.times" $((beep - 500000000)) $((beep + 3000000000)) \
-            "$work/latencies$game" >"$work/count$game.txt"; then
+            "$work/game$game.times" "$from" "$to" "$work/latencies$game" \
+            >"$work/count$game.txt"; then
             whole=$((whole + 1))
             head -n 1 "$work/latencies$game" >>"$work/firsts"
         fi
     done
-    sort -n "$work/firsts" | awk -v n="$games" -v f="$found" -v k="$whole" '{ v[NR] = $1 }
-        END { printf "nofold_median_ms %.1f nofold_worst_ms %.1f games %d found %d whole %d\n",
-                     v[int((NR + 1) / 2)], v[NR], n, f, k }'
+    sort -n "$work/firsts" | awk -v n="$games" -v f="$found" -v k="$whole" -v name="$name" '
+        { v[NR] = $1 }
+        END { printf "%s_median_ms %.1f %s_worst_ms %.1f games %d found %d whole %d\n",
+                     name, v[int((NR + 1) / 2)], name, v[NR], n, f, k }'
 }
 
-# silence_games: the silence mode, on the server started.
+# nofold_games: the no-fold mode, on the server started: from half a second before the first
+# beep after 15 s without one, for 3 s after it.
+nofold_games() {
+    # shellcheck disable=SC2016 # an awk program: awk expands it
+    first_click_games 112 300 nofold '$1 == "beep" {
+        if (last && $2 - last >= 15e9) { printf "%.0f %.0f\n", $2 - 5e8, $2 + 3e9; exit }
+        last = $2 }'
+}
+
+# silence_games: the silence mode, on the server started: for 3 s from the first goal box's
+# answer (the first goal comes after about 14 s of play left alone; its box stays 15 s).
 silence_games() {
-    : >"$work/firsts"
-    whole=0
-    for game in $(seq "$games"); do
-        start_recorder "game$game"
-        # the first goal comes after about 14 s of play left alone; its box stays 15 s
-        "$probe" 36 15000 >"$work/probe.log" 2>/dev/null
-        stop_recorder
-        answered=$(awk '$1 == "answered" { print $2; exit }' "$work/probe.log")
-        [ -n "$answered" ] || continue
-        : >"$work/latencies$game"
-        if python3 "$tests/click_count.py" "$click" "$work/probe.log" "$work/game$game.raw" \
-            "$work/game$game.times" "$answered" $((answered + 3000000000)) \
-            "$work/latencies$game" >"$work/count$game.txt"; then
-            whole=$((whole + 1))
-            head -n 1 "$work/latencies$game" >>"$work/firsts"
-        fi
-    done
-    sort -n "$work/firsts" | awk -v n="$games" -v k="$whole" '{ v[NR] = $1 }
-        END { printf "silence_median_ms %.1f silence_worst_ms %.1f games %d whole %d\n",
-                     v[int((NR + 1) / 2)], v[NR], n, k }'
+    # shellcheck disable=SC2016 # an awk program: awk expands it
+    first_click_games 36 15000 silence \
+        '$1 == "answered" { printf "%.0f %.0f\n", $2, $2 + 3e9; exit }'
 }
 
 case "$1" in
