@@ -7,7 +7,8 @@
 # 5 s and the stock stand-in output while no other is left; WirePlumber suspends idle outputs
 # after 3 s), and PipeWire's node log at debug level (start_server). Sourced; expects $work (the
 # test's directory, emptied and made private here), $recorder (velmaro-sink-recorder) and, to
-# count clicks, $click (the sound) and $here (this directory). Whatever it starts is ended on exit, however the test ends.
+# count clicks, $click (the sound) and $here (this directory). Whatever it starts is ended on
+# exit, however the test ends.
 # shellcheck disable=SC2154,SC2034 # set by the script that sources this, or read by it
 rm -rf "$work"
 mkdir -p "$work"
@@ -43,8 +44,8 @@ fail_logs=("$work/pulse.log")
 now_ns() { python3 -c 'import time; print(time.monotonic_ns())'; }
 
 # start_server: starts the server and waits until it answers, with a null sink as the default
-# output. $accepted is then when its
-# socket first accepted a connection (ns), looked for every 2 ms.
+# output. $accepted is then when its socket first accepted a connection (ns), looked for every
+# 2 ms.
 start_server() {
     rm -f "$work/accepted"
     python3 - "$work/pulse/native" >"$work/accepted" <<'LOOK' &
